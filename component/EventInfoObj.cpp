@@ -1,0 +1,70 @@
+#include "component/EventInfoObj.h"
+
+#include <new>
+
+#include "component/ModuleState.h"
+
+EventInfoObj::EventInfoObj(IUnknown* outer) : m_controllingUnknown(outer ? outer : &m_inner) {
+    module_state::Lock();
+}
+
+EventInfoObj::~EventInfoObj() { module_state::Unlock(); }
+
+HRESULT EventInfoObj::CreateInstance(IUnknown* outer, REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (outer && riid != IID_IUnknown) return CLASS_E_NOAGGREGATION;
+    EventInfoObj* created = new (std::nothrow) EventInfoObj(outer);
+    if (!created) return E_OUTOFMEMORY;
+    // Hold the object while it is asked for the interface: a failed query
+    // destroys it again.
+    created->m_inner.AddRef();
+    const HRESULT hr = created->m_inner.QueryInterface(riid, object);
+    created->m_inner.Release();
+    return hr;
+}
+
+STDMETHODIMP EventInfoObj::QueryInterface(REFIID riid, void** object) {
+    return m_controllingUnknown->QueryInterface(riid, object);
+}
+STDMETHODIMP_(ULONG) EventInfoObj::AddRef() { return m_controllingUnknown->AddRef(); }
+STDMETHODIMP_(ULONG) EventInfoObj::Release() { return m_controllingUnknown->Release(); }
+
+// The interface map, in order; the first entry also answers IUnknown in the
+// plain form, and IDispatch is answered by interface A.
+HRESULT EventInfoObj::InnerQueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    IUnknown* found = nullptr;
+    if (riid == IID_IUnknown) {
+        found = m_controllingUnknown == &m_inner ? static_cast<IUnknown*>(static_cast<IParseDisplayName*>(this))
+                                                 : static_cast<IUnknown*>(&m_inner);
+    } else if (riid == IID_IParseDisplayName) {
+        found = static_cast<IParseDisplayName*>(this);
+    } else if (riid == __uuidof(IEventMessageIds) || riid == IID_IDispatch) {
+        found = static_cast<IEventMessageIds*>(this);
+    } else if (riid == __uuidof(IEventModel)) {
+        found = static_cast<IEventModel*>(this);
+    } else if (riid == __uuidof(IUMCInfo)) {
+        found = static_cast<IUMCInfo*>(this);
+    } else if (riid == __uuidof(IEventInfoInit)) {
+        found = static_cast<IEventInfoInit*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    found->AddRef();
+    *object = found;
+    return S_OK;
+}
+
+STDMETHODIMP EventInfoObj::InnerUnknown::QueryInterface(REFIID riid, void** object) {
+    return m_owner.InnerQueryInterface(riid, object);
+}
+
+STDMETHODIMP_(ULONG) EventInfoObj::InnerUnknown::AddRef() { return ++m_owner.m_refCount; }
+
+STDMETHODIMP_(ULONG) EventInfoObj::InnerUnknown::Release() {
+    const ULONG count = --m_owner.m_refCount;
+    if (count == 0) delete &m_owner;
+    return count;
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+// The component's one class: it holds one loaded project file and the
+// tables built from it, and answers the event server (interfaces A and B),
+// configuration clients (IUMCInfo), loads (IEventInfoInit) and display-name
+// binding (IParseDisplayName).
+
+#include <windows.h>
+#include <msxml2.h>
+#include <oaidl.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+
+#include "IEventInfoServer.h"
+#include "component/DispatchImpl.h"
+#include "model/EventModelTables.h"
+
+using SubscriptionSelections = std::map<int32_t, std::set<int32_t>>;
+
+class EventInfoObj final : public IParseDisplayName,
+                           public DispatchImpl<IEventMessageIds>,
+                           public DispatchImpl<IEventModel>,
+                           public DispatchImpl<IUMCInfo>,
+                           public IEventInfoInit {
+public:
+    // Creates an object: with an outer unknown the aggregatable form,
+    // otherwise the plain one.
+    static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object);
+
+    // IUnknown, delegating to the controlling unknown.
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IParseDisplayName
+    STDMETHODIMP ParseDisplayName(IBindCtx* bindContext, LPOLESTR displayName, ULONG* eaten,
+                                  IMoniker** moniker) override;
+
+    // Interface A
+    STDMETHODIMP GetCategoryMessageIds(LONG categoryId, VARIANT* messageIds) override;
+    STDMETHODIMP GetSourceMessageIds(BSTR sourcePath, VARIANT* messageIds) override;
+    STDMETHODIMP GetSubMessageIds(LONG reserved, VARIANT* subMessageIds) override;
+    STDMETHODIMP QueryUnsupported(VARIANT* argument) override;
+
+    // Interface B
+    STDMETHODIMP CreateSubscription(LONG* handle) override;
+    STDMETHODIMP DeleteSubscription(LONG handle) override;
+    STDMETHODIMP GetCategories(LONG eventClassMask, VARIANT* categoryIds, VARIANT* descriptions) override;
+    STDMETHODIMP GetCategoryAttributes(LONG categoryId, VARIANT* attributeIds, VARIANT* valueTypes,
+                                       VARIANT* descriptions) override;
+    STDMETHODIMP SelectAttributes(LONG handle, LONG categoryId, VARIANT attributeIds, VARIANT* results) override;
+    STDMETHODIMP GetSelectedAttributes(LONG handle, LONG categoryId, VARIANT* attributeIds) override;
+    STDMETHODIMP ResolveEvents(LONG handle, LONG language, VARIANT messageNames, VARIANT sources,
+                               VARIANT paramInfo, VARIANT params, VARIANT* reserved, VARIANT* alarmTypes,
+                               VARIANT* categoryIds, VARIANT* attributeIds, VARIANT* attributeValues,
+                               VARIANT* results) override;
+
+    // IUMCInfo
+    STDMETHODIMP GetDevices(VARIANT* DevNames, VARIANT* CheckSums, VARIANT* PBAddrs,
+                            tagAlarmTypes* AlarmSelection, tagIUMCErrors* pError) override;
+    STDMETHODIMP GetTOs(BSTR DevName, VARIANT* TONames, VARIANT* RTAddrs, tagIUMCErrors* pError) override;
+    STDMETHODIMP GetTOsWithTypes(BSTR DevName, VARIANT* TONames, VARIANT* RTAddrs, VARIANT* TypeIDs,
+                                 tagIUMCErrors* pError) override;
+    STDMETHODIMP GetConnectionInfo(BSTR* DevName, tagConfigParams ParamID, VARIANT* ParamValue,
+                                   tagIUMCErrors* pError) override;
+
+    // IEventInfoInit
+    STDMETHODIMP ParseXML(BSTR XMLFile) override;
+
+    // Read-only view of the loaded state, for the tools and the tests.
+    bool ProjectMode() const { return m_projectMode; }
+    IXMLDOMDocument* Document() const { return m_pDocument.Get(); }
+    const EventModelTables& Model() const { return m_model; }
+    const std::map<std::wstring, int32_t>& SourceCategories() const { return m_mapSourceCategories; }
+
+private:
+    // The object's own IUnknown, which owns its lifetime; when the object is
+    // aggregated the outer object holds it.
+    class InnerUnknown final : public IUnknown {
+    public:
+        explicit InnerUnknown(EventInfoObj& owner) : m_owner(owner) {}
+        STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
+        STDMETHODIMP_(ULONG) AddRef() override;
+        STDMETHODIMP_(ULONG) Release() override;
+
+    private:
+        EventInfoObj& m_owner;
+    };
+
+    explicit EventInfoObj(IUnknown* outer);
+    ~EventInfoObj();
+    EventInfoObj(const EventInfoObj&) = delete;
+    EventInfoObj& operator=(const EventInfoObj&) = delete;
+
+    HRESULT InnerQueryInterface(REFIID riid, void** object);
+    const std::set<int32_t>* FindSelection(LONG handle, LONG categoryId) const;
+
+    InnerUnknown m_inner{*this};
+    IUnknown* m_controllingUnknown;
+
+    // Members in declaration order; destruction runs in reverse.
+    ULONG m_refCount = 0;  // apartment-threaded: plain counting
+    bool m_projectMode = false;
+    Microsoft::WRL::ComPtr<IXMLDOMDocument> m_pDocument;
+    EventModelTables m_model;
+    std::map<int32_t, SubscriptionSelections> m_mapSubscriptions;
+    std::map<std::wstring, int32_t> m_mapSourceCategories;
+};

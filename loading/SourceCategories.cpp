@@ -1,0 +1,49 @@
+#include "loading/SourceCategories.h"
+
+#include "loading/XmlAccess.h"
+#include "model/ModelBuilder.h"
+
+namespace {
+
+void InsertIfKnown(const std::map<std::wstring, int32_t>& categoryKeys, const std::wstring& key,
+                   const std::wstring& path, std::map<std::wstring, int32_t>& sourceCategories) {
+    const auto found = categoryKeys.find(key);
+    if (found != categoryKeys.end()) sourceCategories.emplace(path, found->second);
+}
+
+}  // namespace
+
+HRESULT BuildSourceCategories(IXMLDOMDocument* document, bool projectMode,
+                              const std::map<std::wstring, int32_t>& categoryKeys,
+                              std::map<std::wstring, int32_t>& sourceCategories) {
+    const DomNode devices = FindUniqueElement(document, L"DEVICES");
+    if (!devices) return E_FAIL;
+    const auto deviceList = ChildNodes(devices.Get());
+    const long deviceCount = ListLength(deviceList.Get());
+    const bool diagnosisGroupPresent = FindUniqueElement(document, L"U7DIAG") != nullptr;
+    const bool userAlarmGroupPresent = FindUniqueElement(document, L"U7SQ") != nullptr;
+
+    for (long i = 0; i < deviceCount; ++i) {
+        const DomNode device = ListItem(deviceList.Get(), i);
+        if (!IsElement(device.Get())) continue;
+        const std::wstring prefix = L"/" + NodeName(device.Get()) + L"/";
+
+        if (projectMode) {
+            // Project names are matched as the file spells them, in UTF-16.
+            const std::wstring project = GetAttributeText(device.Get(), L"Project");
+            InsertIfKnown(categoryKeys, project + L"/U7SQ", prefix + L"U7SQ", sourceCategories);
+            InsertIfKnown(categoryKeys, project + L"/USERDIAG", prefix + L"USERDIAG", sourceCategories);
+        } else if (userAlarmGroupPresent) {
+            sourceCategories.emplace(prefix + L"U7SQ", kUserAlarmCategoryId);
+        }
+        if (diagnosisGroupPresent) sourceCategories.emplace(prefix + L"U7DIAG", kDiagnosisCategoryId);
+
+        const auto children = ChildNodes(device.Get());
+        for (long c = 0; c < ListLength(children.Get()); ++c) {
+            const DomNode child = ListItem(children.Get(), c);
+            InsertIfKnown(categoryKeys, L"TOT" + GetAttributeText(child.Get(), L"TypeID"),
+                          prefix + NodeName(child.Get()), sourceCategories);
+        }
+    }
+    return S_OK;
+}

@@ -1,0 +1,120 @@
+#include "loading/XmlAccess.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+void Require(const void* pointer) {
+    if (!pointer) throw ComError(E_POINTER);
+}
+
+std::wstring ToText(const Bstr& text) { return std::wstring(text.View()); }
+
+}  // namespace
+
+DomDocument CreateDomDocument() {
+    CLSID clsid;
+    if (FAILED(CLSIDFromProgID(L"msxml2.domdocument", &clsid))) return nullptr;
+    DomDocument document;
+    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IXMLDOMDocument, &document))) return nullptr;
+    return document;
+}
+
+std::wstring NodeName(IXMLDOMNode* node) {
+    Require(node);
+    Bstr name;
+    ThrowIfFailed(node->get_nodeName(name.Receive()));
+    return ToText(name);
+}
+
+bool IsElement(IXMLDOMNode* node) {
+    Require(node);
+    DOMNodeType type = NODE_INVALID;
+    ThrowIfFailed(node->get_nodeType(&type));
+    return type == NODE_ELEMENT;
+}
+
+DomNode FirstChild(IXMLDOMNode* node) {
+    Require(node);
+    DomNode child;
+    ThrowIfFailed(node->get_firstChild(&child));
+    return child;
+}
+
+DomNode NextSibling(IXMLDOMNode* node) {
+    Require(node);
+    DomNode sibling;
+    ThrowIfFailed(node->get_nextSibling(&sibling));
+    return sibling;
+}
+
+ComPtr<IXMLDOMNodeList> ChildNodes(IXMLDOMNode* node) {
+    Require(node);
+    ComPtr<IXMLDOMNodeList> list;
+    ThrowIfFailed(node->get_childNodes(&list));
+    Require(list.Get());
+    return list;
+}
+
+long ListLength(IXMLDOMNodeList* list) {
+    Require(list);
+    long length = 0;
+    ThrowIfFailed(list->get_length(&length));
+    return length;
+}
+
+DomNode ListItem(IXMLDOMNodeList* list, long index) {
+    Require(list);
+    DomNode item;
+    ThrowIfFailed(list->get_item(index, &item));
+    Require(item.Get());
+    return item;
+}
+
+DomNode FindUniqueElement(IXMLDOMDocument* document, std::wstring_view name) {
+    Require(document);
+    const Bstr tagName(name);
+    ComPtr<IXMLDOMNodeList> list;
+    ThrowIfFailed(document->getElementsByTagName(tagName.Get(), &list));
+    if (!list || ListLength(list.Get()) != 1) return nullptr;
+    return ListItem(list.Get(), 0);
+}
+
+DomNode FindChildByName(IXMLDOMNode* parent, std::wstring_view name) {
+    Require(parent);
+    for (DomNode child = FirstChild(parent); child; child = NextSibling(child.Get())) {
+        if (NodeName(child.Get()) == name) return child;
+    }
+    return nullptr;
+}
+
+std::wstring GetAttributeText(IXMLDOMNode* node, std::wstring_view name) {
+    if (!node) return {};
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    ThrowIfFailed(node->get_attributes(&attributes));
+    if (!attributes) return {};
+    const Bstr attributeName(name);
+    DomNode attribute;
+    ThrowIfFailed(attributes->getNamedItem(attributeName.Get(), &attribute));
+    if (!attribute) return {};
+    return NodeValueText(attribute.Get());
+}
+
+std::wstring NodeValueText(IXMLDOMNode* node) {
+    Require(node);
+    Variant value;
+    ThrowIfFailed(node->get_nodeValue(value.Get()));
+    if (V_VT(value.Get()) != VT_BSTR) ThrowIfFailed(VariantChangeType(value.Get(), value.Get(), 0, VT_BSTR));
+    const BSTR text = V_BSTR(value.Get());
+    return std::wstring(text ? text : L"", SysStringLen(text));
+}
+
+DomNode DocumentRoot(IXMLDOMDocument* document) {
+    Require(document);
+    ComPtr<IXMLDOMElement> root;
+    ThrowIfFailed(document->get_documentElement(&root));
+    if (!root) return nullptr;
+    DomNode node;
+    ThrowIfFailed(root->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(node.GetAddressOf())));
+    return node;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+// Access to the project file through the platform's XML DOM. Failing calls
+// raise ComError with their HRESULT; a node that must exist but is missing
+// raises E_POINTER. The DOM reports a missing node (after the last sibling,
+// past the end of a list, an absent attribute) as S_FALSE with a null
+// pointer, so the pointers are tested, never only the HRESULT.
+
+#include <windows.h>
+#include <msxml2.h>
+#include <wrl/client.h>
+
+#include <string>
+#include <string_view>
+
+#include "component/ComOwners.h"
+
+using DomNode = Microsoft::WRL::ComPtr<IXMLDOMNode>;
+using DomDocument = Microsoft::WRL::ComPtr<IXMLDOMDocument>;
+
+// A new, empty document of the platform's DOM service ("msxml2.domdocument"),
+// or null when the service cannot be created.
+DomDocument CreateDomDocument();
+
+std::wstring NodeName(IXMLDOMNode* node);
+bool IsElement(IXMLDOMNode* node);
+DomNode FirstChild(IXMLDOMNode* node);    // null when there is none
+DomNode NextSibling(IXMLDOMNode* node);   // null after the last
+
+// The child node list, its length and its items (an announced item that is
+// missing raises E_POINTER).
+Microsoft::WRL::ComPtr<IXMLDOMNodeList> ChildNodes(IXMLDOMNode* node);
+long ListLength(IXMLDOMNodeList* list);
+DomNode ListItem(IXMLDOMNodeList* list, long index);
+
+// The only element of the document with that tag name, or null when there is
+// none or more than one. Raises E_POINTER when the document is null.
+DomNode FindUniqueElement(IXMLDOMDocument* document, std::wstring_view name);
+
+// The first child whose node name is exactly `name`, or null. Raises
+// E_POINTER when the parent is null.
+DomNode FindChildByName(IXMLDOMNode* parent, std::wstring_view name);
+
+// A node's value as text (an attribute's value; other types are converted
+// with the platform's standard conversion).
+std::wstring NodeValueText(IXMLDOMNode* node);
+
+// The attribute's value as text; empty when the node is null, has no
+// attribute map or lacks the attribute.
+std::wstring GetAttributeText(IXMLDOMNode* node, std::wstring_view name);
+
+// The root element, or null when the document holds none.
+DomNode DocumentRoot(IXMLDOMDocument* document);
+
+// Calls visit(child) for every child node in document order.
+template <class Visit>
+void ForEachChild(IXMLDOMNode* parent, Visit visit) {
+    for (DomNode child = FirstChild(parent); child; child = NextSibling(child.Get())) visit(child.Get());
+}

@@ -1,0 +1,29 @@
+// Entry points of the in-process server.
+
+#include <windows.h>
+
+#include "component/ClassFactory.h"
+#include "component/ModuleState.h"
+#include "component/TypeInfoCache.h"
+#include "module/Registration.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        module_state::SetInstance(instance);
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        // Only on FreeLibrary: at process exit the runtime may be gone already.
+        type_info_cache::Clear();
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
+    return GetEventInfoClassObject(clsid, riid, object);
+}
+
+extern "C" HRESULT __stdcall DllCanUnloadNow() { return module_state::LockCount() == 0 ? S_OK : S_FALSE; }
+
+extern "C" HRESULT __stdcall DllRegisterServer() { return RegisterModule(module_state::Instance()); }
+
+extern "C" HRESULT __stdcall DllUnregisterServer() { return UnregisterModule(module_state::Instance()); }

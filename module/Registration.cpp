@@ -1,0 +1,218 @@
+#include "module/Registration.h"
+
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <string>
+
+#include "IEventInfoServer.h"
+#include "component/ComOwners.h"
+#include "module/RegistryScript.h"
+#include "module/ResourceIds.h"
+
+namespace {
+
+std::wstring ModulePath(HINSTANCE module) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string ToUtf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(size, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
+    return out;
+}
+
+class RegKey {
+public:
+    RegKey() = default;
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    ~RegKey() {
+        if (m_key) RegCloseKey(m_key);
+    }
+    HKEY* Receive() { return &m_key; }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+HKEY RootKey(const std::string& name) {
+    if (name == "HKCR" || name == "HKEY_CLASSES_ROOT") return HKEY_CLASSES_ROOT;
+    if (name == "HKLM" || name == "HKEY_LOCAL_MACHINE") return HKEY_LOCAL_MACHINE;
+    if (name == "HKCU" || name == "HKEY_CURRENT_USER") return HKEY_CURRENT_USER;
+    return nullptr;
+}
+
+HRESULT FromWin32(LSTATUS status) {
+    return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status);
+}
+
+HRESULT SetValue(HKEY key, const wchar_t* name, const regscript::Value& value) {
+    if (value.kind == regscript::Value::Kind::Number) {
+        const DWORD number = value.number;
+        return FromWin32(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number));
+    }
+    const std::wstring text = FromUtf8(value.text);
+    return FromWin32(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))));
+}
+
+LSTATUS DeleteTree(HKEY parent, const std::wstring& name) {
+    const LSTATUS status = RegDeleteTreeW(parent, name.c_str());
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return status;
+    const LSTATUS removed = RegDeleteKeyW(parent, name.c_str());
+    return removed == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : removed;
+}
+
+HRESULT WriteKey(HKEY parent, const regscript::Key& key) {
+    const std::wstring name = FromUtf8(key.name);
+    if (key.removal == regscript::Removal::ForceRemove || key.removal == regscript::Removal::Delete) {
+        const LSTATUS status = DeleteTree(parent, name);
+        if (status != ERROR_SUCCESS) return FromWin32(status);
+        if (key.removal == regscript::Removal::Delete) return S_OK;
+    }
+    RegKey opened;
+    HRESULT hr = FromWin32(RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                                           opened.Receive(), nullptr));
+    if (FAILED(hr)) return hr;
+    if (key.defaultValue) {
+        hr = SetValue(opened.Get(), nullptr, *key.defaultValue);
+        if (FAILED(hr)) return hr;
+    }
+    for (const auto& [valueName, value] : key.namedValues) {
+        hr = SetValue(opened.Get(), FromUtf8(valueName).c_str(), value);
+        if (FAILED(hr)) return hr;
+    }
+    for (const auto& subkey : key.subkeys) {
+        hr = WriteKey(opened.Get(), subkey);
+        if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+}
+
+// Removes what WriteKey wrote; keys marked NoRemove stay, their subkeys are
+// still processed. A key that is already gone is no error.
+HRESULT RemoveKey(HKEY parent, const regscript::Key& key) {
+    const std::wstring name = FromUtf8(key.name);
+    switch (key.removal) {
+    case regscript::Removal::Delete:
+        return S_OK;
+    case regscript::Removal::NoRemove: {
+        RegKey opened;
+        const LSTATUS status = RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, opened.Receive());
+        if (status == ERROR_FILE_NOT_FOUND) return S_OK;
+        if (status != ERROR_SUCCESS) return FromWin32(status);
+        for (const auto& subkey : key.subkeys) {
+            const HRESULT hr = RemoveKey(opened.Get(), subkey);
+            if (FAILED(hr)) return hr;
+        }
+        return S_OK;
+    }
+    default:
+        return FromWin32(DeleteTree(parent, name));
+    }
+}
+
+HRESULT LoadScript(HINSTANCE module, regscript::Script& script) {
+    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(IDR_EVENTINFOOBJ), L"REGISTRY");
+    if (!resource) return HRESULT_FROM_WIN32(GetLastError());
+    HGLOBAL loaded = LoadResource(module, resource);
+    const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    if (!data) return HRESULT_FROM_WIN32(GetLastError());
+    const std::string_view text(data, SizeofResource(module, resource));
+    try {
+        script = regscript::Parse(text, {{"MODULE", ToUtf8(ModulePath(module))}});
+    } catch (const regscript::ParseError&) {
+        return E_UNEXPECTED;
+    } catch (const std::exception&) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+template <class Action>
+HRESULT ForEachRoot(const regscript::Script& script, Action action) {
+    for (const auto& root : script.roots) {
+        const HKEY rootKey = RootKey(root.name);
+        if (!rootKey) return E_UNEXPECTED;
+        for (const auto& key : root.subkeys) {
+            const HRESULT hr = action(rootKey, key);
+            if (FAILED(hr)) return hr;
+        }
+    }
+    return S_OK;
+}
+
+std::wstring TypeLibraryPath(HINSTANCE module, int resourceId) {
+    std::wstring path = ModulePath(module);
+    if (resourceId != 1) path += L"\\" + std::to_wstring(resourceId);
+    return path;
+}
+
+HRESULT RegisterTypeLibrary(HINSTANCE module, int resourceId) {
+    const std::wstring path = TypeLibraryPath(module, resourceId);
+    Microsoft::WRL::ComPtr<ITypeLib> library;
+    const HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+    if (FAILED(hr)) return hr;
+    std::wstring writablePath = path;  // the API takes a non-const string
+    return RegisterTypeLib(library.Get(), &writablePath[0], nullptr);
+}
+
+HRESULT UnregisterTypeLibrary(HINSTANCE module, int resourceId) {
+    const std::wstring path = TypeLibraryPath(module, resourceId);
+    Microsoft::WRL::ComPtr<ITypeLib> library;
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+    if (FAILED(hr)) return hr;
+    TLIBATTR* attributes = nullptr;
+    hr = library->GetLibAttr(&attributes);
+    if (FAILED(hr)) return hr;
+    const GUID libraryId = attributes->guid;
+    const WORD major = attributes->wMajorVerNum;
+    const WORD minor = attributes->wMinorVerNum;
+    const LCID locale = attributes->lcid;
+    const SYSKIND system = attributes->syskind;
+    library->ReleaseTLibAttr(attributes);
+    // A library that is not registered is already in the wanted state.
+    Bstr registeredPath;
+    if (FAILED(QueryPathOfRegTypeLib(libraryId, major, minor, locale, registeredPath.Receive()))) return S_OK;
+    return UnRegisterTypeLib(libraryId, major, minor, locale, system);
+}
+
+}  // namespace
+
+HRESULT RegisterModule(HINSTANCE module) {
+    regscript::Script script;
+    HRESULT hr = LoadScript(module, script);
+    if (SUCCEEDED(hr)) hr = ForEachRoot(script, WriteKey);
+    if (SUCCEEDED(hr)) hr = RegisterTypeLibrary(module, TYPELIB_COMPONENT);
+    if (SUCCEEDED(hr)) hr = RegisterTypeLibrary(module, TYPELIB_EVENT_SERVER);
+    return hr;
+}
+
+HRESULT UnregisterModule(HINSTANCE module) {
+    regscript::Script script;
+    HRESULT hr = LoadScript(module, script);
+    if (SUCCEEDED(hr)) hr = ForEachRoot(script, RemoveKey);
+    const HRESULT component = UnregisterTypeLibrary(module, TYPELIB_COMPONENT);
+    const HRESULT server = UnregisterTypeLibrary(module, TYPELIB_EVENT_SERVER);
+    if (SUCCEEDED(hr)) hr = FAILED(component) ? component : server;
+    return hr;
+}

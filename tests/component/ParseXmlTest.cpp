@@ -1,0 +1,186 @@
+// Loading the registry-named project file.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "loading/ProjectFilePath.h"
+#include "loading/XmlAccess.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+constexpr char kSmallProject[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<OPC_AE>
+  <CONDITIONAL><TOPOSAXIS CatDescr="Axes"/></CONDITIONAL>
+  <DEVICES><D1><RT1 Name="Axis1" TypeID="25A0AFB1-337A-11D3-8F3E-00105A2DC995"/></D1></DEVICES>
+</OPC_AE>)";
+
+std::wstring RootName(const EventInfoObj& object) {
+    const DomNode root = DocumentRoot(object.Document());
+    return root ? NodeName(root.Get()) : L"<none>";
+}
+
+long ElementCount(const EventInfoObj& object, const wchar_t* tag) {
+    ComPtr<IXMLDOMNodeList> list;
+    BSTR name = SysAllocString(tag);
+    object.Document()->getElementsByTagName(name, &list);
+    SysFreeString(name);
+    return ListLength(list.Get());
+}
+
+std::wstring DocumentText(const EventInfoObj& object) {
+    BSTR xml = nullptr;
+    object.Document()->get_xml(&xml);
+    std::wstring text(xml ? xml : L"");
+    SysFreeString(xml);
+    return text;
+}
+
+}  // namespace
+
+TEST(ParseXml, FileArgumentIsIgnored) {
+    ProjectDirectory directory;
+    directory.WriteProject(kSmallProject);
+    directory.WriteFile(L"other.xml", "<Other/>");
+    const std::wstring other = directory.Base() + L"\\other.xml";
+    for (const wchar_t* argument : {static_cast<const wchar_t*>(nullptr), L"", other.c_str()}) {
+        auto object = CreateLinkedObject();
+        BSTR name = argument ? SysAllocString(argument) : nullptr;
+        EXPECT_EQ(object->ParseXML(name), S_OK);
+        SysFreeString(name);
+        EXPECT_EQ(RootName(View(object)), L"OPC_AE");
+    }
+}
+
+TEST(ParseXml, ThroughTheRegisteredComponent) {
+    ProjectDirectory directory;
+    directory.WriteProject(kSmallProject);
+    auto init = CreateComponent<IEventInfoInit>();
+    ASSERT_TRUE(init);
+    EXPECT_EQ(init->ParseXML(nullptr), S_OK);
+    directory.RemoveProject();
+    EXPECT_EQ(init->ParseXML(nullptr), E_INVALIDARG);
+}
+
+TEST(ParseXml, MissingOrBrokenFileIsInvalidArgumentAndKeepsEarlierTables) {
+    ProjectDirectory directory;
+    HRESULT hr = E_FAIL;
+    auto object = LoadLinkedProject(directory, kSmallProject, &hr);
+    ASSERT_EQ(hr, S_OK);
+    const size_t categories = View(object).Model().m_mapCategories.size();
+    ASSERT_GT(categories, 0u);
+
+    const char* const broken[] = {"", "<OPC_AE>", "not xml at all", "<a></b>", "<?xml version=\"1.0\"?>"};
+    for (const char* text : broken) {
+        directory.WriteProject(text);
+        EXPECT_EQ(object->ParseXML(nullptr), E_INVALIDARG) << text;
+        EXPECT_EQ(View(object).Model().m_mapCategories.size(), categories);
+        EXPECT_EQ(RootName(View(object)), L"<none>");  // the new, empty document
+    }
+    directory.RemoveProject();
+    EXPECT_EQ(object->ParseXML(nullptr), E_INVALIDARG);
+    EXPECT_EQ(View(object).Model().m_mapCategories.size(), categories);
+}
+
+TEST(ParseXml, ProjectModeFollowsTheRootsProjAttribute) {
+    ProjectDirectory directory;
+    const struct {
+        const char* xml;
+        bool projectMode;
+    } rows[] = {
+        {"<Root/>", false},
+        {"<Root Proj=\"\"/>", false},
+        {"<Root Proj=\"Plant\"/>", true},
+        {"<Root Proj=\" \"/>", true},
+        {"<Root proj=\"Plant\"/>", false},
+    };
+    for (const auto& row : rows) {
+        HRESULT hr = E_FAIL;
+        auto object = LoadLinkedProject(directory, row.xml, &hr);
+        EXPECT_EQ(hr, S_OK) << row.xml;
+        EXPECT_EQ(View(object).ProjectMode(), row.projectMode) << row.xml;
+    }
+
+    // A failed load leaves the mode of the earlier one.
+    HRESULT hr = E_FAIL;
+    auto object = LoadLinkedProject(directory, "<Root Proj=\"Plant\"/>", &hr);
+    directory.WriteProject("<Root");
+    EXPECT_EQ(object->ParseXML(nullptr), E_INVALIDARG);
+    EXPECT_TRUE(View(object).ProjectMode());
+}
+
+TEST(ParseXml, RegistryValueProblemsReadAsEmptyBaseDirectory) {
+    ProjectDirectory directory;
+    directory.WriteProject(kSmallProject);
+    const std::wstring base = directory.Base();
+
+    DeleteDataPathKey();
+    EXPECT_EQ(CreateLinkedObject()->ParseXML(nullptr), E_INVALIDARG);
+
+    const DWORD number = 5;
+    SetDataPathRaw(REG_DWORD, &number, sizeof number);
+    EXPECT_EQ(CreateLinkedObject()->ParseXML(nullptr), E_INVALIDARG);
+
+    SetDataPath(base);
+    EXPECT_EQ(CreateLinkedObject()->ParseXML(nullptr), S_OK);
+}
+
+TEST(ParseXml, BaseDirectoryTooLongForThePathIsRefusedWithoutLoading) {
+    const size_t longestBase = kMaxPathBytes - 1 - (sizeof kProjectFileTail - 1);
+    SetDataPath(L"C:\\" + std::wstring(longestBase - 3, L'a'));
+    auto fits = CreateLinkedObject();
+    EXPECT_EQ(fits->ParseXML(nullptr), E_INVALIDARG);  // no such file, but it was tried
+    EXPECT_NE(View(fits).Document(), nullptr);
+
+    for (size_t length : {longestBase + 1, size_t{600}}) {
+        SetDataPath(L"C:\\" + std::wstring(length - 3, L'a'));
+        auto tooLong = CreateLinkedObject();
+        EXPECT_EQ(tooLong->ParseXML(nullptr), E_INVALIDARG);
+        EXPECT_EQ(View(tooLong).Document(), nullptr);
+    }
+}
+
+TEST(ParseXml, LoadIsCompleteWhenItReturns) {
+    std::string xml = "<Root><DEVICES>";
+    for (int i = 0; i < 5000; ++i) xml += "<Dev" + std::to_string(i) + " CheckSum=\"1\"><RT1 Name=\"A\"/></Dev" + std::to_string(i) + ">\n";
+    xml += "</DEVICES><Last/></Root>";
+    ProjectDirectory directory;
+    HRESULT hr = E_FAIL;
+    auto object = LoadLinkedProject(directory, xml, &hr);
+    EXPECT_EQ(hr, S_OK);
+    EXPECT_EQ(ElementCount(View(object), L"RT1"), 5000);
+    EXPECT_EQ(ElementCount(View(object), L"Last"), 1);
+}
+
+TEST(ParseXml, ExternalEntitiesAreNotFetched) {
+    ProjectDirectory directory;
+    directory.WriteFile(L"secret.txt", "TOPSECRETCONTENT");
+    const std::wstring secret = directory.Base() + L"\\secret.txt";
+    const std::string secretPath(secret.begin(), secret.end());
+    const std::string xml = "<?xml version=\"1.0\"?>\n<!DOCTYPE Root [<!ENTITY ext SYSTEM \"file:///" + secretPath +
+                            "\">]>\n<Root><Leak>&ext;</Leak></Root>";
+    HRESULT hr = E_FAIL;
+    auto object = LoadLinkedProject(directory, xml, &hr);
+    EXPECT_TRUE(hr == S_OK || hr == E_INVALIDARG);
+    ASSERT_NE(View(object).Document(), nullptr);
+    EXPECT_EQ(DocumentText(View(object)).find(L"TOPSECRETCONTENT"), std::wstring::npos);
+}
+
+TEST(ParseXml, EntityExpansionBombEndsQuickly) {
+    // Each level refers ten times to the one below: 10^12 expansions in all.
+    std::string xml = "<?xml version=\"1.0\"?>\n<!DOCTYPE Root [\n<!ENTITY e0 \"lolololololololololo\">\n";
+    for (int i = 1; i <= 12; ++i) {
+        std::string body;
+        for (int k = 0; k < 10; ++k) body += "&e" + std::to_string(i - 1) + ";";
+        xml += "<!ENTITY e" + std::to_string(i) + " \"" + body + "\">\n";
+    }
+    xml += "]>\n<Root>&e12;</Root>";
+    ProjectDirectory directory;
+    const auto start = std::chrono::steady_clock::now();
+    HRESULT hr = E_FAIL;
+    auto object = LoadLinkedProject(directory, xml, &hr);
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_TRUE(hr == S_OK || hr == E_INVALIDARG);
+    EXPECT_LT(seconds, 10.0);
+}

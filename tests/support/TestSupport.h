@@ -1,0 +1,65 @@
+#pragma once
+
+// Helpers of the tests that go through the platform: the registered DLL,
+// project directories named by the registry value, and COM objects.
+
+#include <windows.h>
+#include <msxml2.h>
+#include <wrl/client.h>
+
+#include <string>
+
+#include "IEventInfoServer.h"
+#include "component/EventInfoObj.h"
+
+using Microsoft::WRL::ComPtr;
+
+inline constexpr wchar_t kProgId[] = L"CorvalisEventInfo.EventInfoObj";
+inline constexpr wchar_t kVersionedProgId[] = L"CorvalisEventInfo.EventInfoObj.1";
+
+std::wstring ComponentDllPath();
+HRESULT RegisterComponent();
+HRESULT UnregisterComponent();
+
+// Sets or removes the registry value that names the data directory.
+void SetDataPath(const std::wstring& baseDirectory);
+void SetDataPathRaw(DWORD type, const void* data, DWORD size);
+void DeleteDataPathKey();
+
+// A fresh data directory under the temporary folder; the registry value
+// points at it while the object lives.
+class ProjectDirectory {
+public:
+    ProjectDirectory();
+    ~ProjectDirectory();
+    ProjectDirectory(const ProjectDirectory&) = delete;
+    ProjectDirectory& operator=(const ProjectDirectory&) = delete;
+
+    void WriteProject(const std::string& bytes) const;  // the project file's bytes as given
+    void WriteFile(const std::wstring& relativePath, const std::string& bytes) const;
+    void RemoveProject() const;
+    const std::wstring& Base() const { return m_base; }
+    std::wstring ProjectFile() const;
+
+private:
+    std::wstring m_base;
+};
+
+// The component as a client sees it: created through COM by its ProgID.
+template <class Interface>
+ComPtr<Interface> CreateComponent() {
+    CLSID clsid{};
+    ComPtr<Interface> object;
+    if (SUCCEEDED(CLSIDFromProgID(kProgId, &clsid)))
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
+    return object;
+}
+
+// An object of the component code linked into the test, for the tests that
+// look at the tables a load builds.
+ComPtr<IEventInfoInit> CreateLinkedObject();
+const EventInfoObj& View(const ComPtr<IEventInfoInit>& object);
+
+// Loads a project given as text through a linked object.
+ComPtr<IEventInfoInit> LoadLinkedProject(const ProjectDirectory& directory, const std::string& xml,
+                                         HRESULT* result = nullptr);
