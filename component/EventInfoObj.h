@@ -76,6 +76,8 @@ public:
     IXMLDOMDocument* Document() const { return m_pDocument.Get(); }
     const EventModelTables& Model() const { return m_model; }
     const std::map<std::wstring, int32_t>& SourceCategories() const { return m_mapSourceCategories; }
+    // The attribute ids a subscription selected for a category, or null.
+    const std::set<int32_t>* FindSelection(LONG handle, LONG categoryId) const;
 
 private:
     // The object's own IUnknown, which owns its lifetime; when the object is
@@ -97,7 +99,6 @@ private:
     EventInfoObj& operator=(const EventInfoObj&) = delete;
 
     HRESULT InnerQueryInterface(REFIID riid, void** object);
-    const std::set<int32_t>* FindSelection(LONG handle, LONG categoryId) const;
 
     InnerUnknown m_inner{*this};
     IUnknown* m_controllingUnknown;
