@@ -10,7 +10,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # Wine asks for nothing and installs no add-ons into the private prefix.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
-REQUIRED_PACKAGES=(mingw-w64 wine64 wine64-tools cmake ninja-build googletest)
+REQUIRED_PACKAGES=(mingw-w64 wine wine64 wine64-tools cmake ninja-build googletest)
 
 log() { printf '== %s\n' "$*" >&2; }
 
@@ -24,7 +24,7 @@ install_missing_packages() {
         local sudo=""
         [ "$(id -u)" -eq 0 ] || sudo=sudo
         $sudo apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
     fi
 }
 
@@ -50,7 +50,7 @@ ensure_wine_prefix() {
 # service processes inherit open descriptors, and a runner waiting on them
 # would never finish.
 start_wineserver() {
-    wineserver -p </dev/null >/dev/null 2>&1
+    wineserver -p </dev/null >/dev/null 2>&1 || true  # one may be running already
     trap stop_wineserver EXIT
     # The first Wine process starts the prefix's services; start them here,
     # detached from the caller's pipes.
