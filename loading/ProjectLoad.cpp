@@ -43,14 +43,6 @@ std::string ReadDataDirectory() {
     return BaseDirectoryFromValue(type == REG_SZ || type == REG_EXPAND_SZ, data);
 }
 
-std::wstring AnsiToWide(const std::string& text) {
-    if (text.empty()) return {};
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(size, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
-    return wide;
-}
-
 // The load completes before `load` returns, and reads nothing but the file
 // itself: no external entity or DTD is fetched. The platform versions differ
 // in which of these they accept, so their results are not looked at; the
@@ -60,10 +52,48 @@ void PrepareSynchronousLocalLoad(IXMLDOMDocument* document) {
     document->put_resolveExternals(VARIANT_FALSE);
 }
 
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() {
+        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
+    }
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+// The whole file as a byte array, or an empty owner when it cannot be opened
+// or read.
+SafeArray ReadFileBytes(const std::string& path) {
+    const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (file.Get() == INVALID_HANDLE_VALUE) return {};
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > MAXLONG) return {};
+    const auto length = static_cast<DWORD>(size.QuadPart);
+    SafeArray bytes = SafeArray::CreateVector(VT_UI1, length);
+    DWORD read = 0;
+    {
+        SafeArrayData<BYTE> data(bytes.Get());
+        if (!ReadFile(file.Get(), data.Get(), length, &read, nullptr) || read != length) return {};
+    }
+    return bytes;
+}
+
+// The DOM parses bytes in linear time, while its load by file name grows its
+// read buffer piece by piece and is quadratic in the file size; the tree is
+// the same. An unreadable file is not loaded at all and so, like a missing
+// one, leaves the document without a root element.
 void LoadFile(IXMLDOMDocument* document, const std::string& path) {
+    SafeArray bytes = ReadFileBytes(path);
+    if (!bytes.Get()) return;
     Variant source;
-    V_VT(source.Get()) = VT_BSTR;
-    V_BSTR(source.Get()) = Bstr(AnsiToWide(path)).Detach();
+    V_VT(source.Get()) = VT_ARRAY | VT_UI1;
+    V_ARRAY(source.Get()) = bytes.Detach();
     VARIANT_BOOL loaded = VARIANT_FALSE;
     ThrowIfFailed(document->load(*source.Get(), &loaded));
 }

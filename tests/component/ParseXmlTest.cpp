@@ -184,3 +184,75 @@ TEST(ParseXml, EntityExpansionBombEndsQuickly) {
     EXPECT_TRUE(hr == S_OK || hr == E_INVALIDARG);
     EXPECT_LT(seconds, 10.0);
 }
+
+namespace {
+
+std::string Utf16(const std::u16string& text, bool bigEndian) {
+    std::string bytes;
+    for (char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+// The tree the platform DOM builds when it loads the file by name.
+std::wstring LoadedByName(const std::wstring& path) {
+    DomDocument document = CreateDomDocument();
+    document->put_async(VARIANT_FALSE);
+    document->put_resolveExternals(VARIANT_FALSE);
+    VARIANT source;
+    V_VT(&source) = VT_BSTR;
+    V_BSTR(&source) = SysAllocString(path.c_str());
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    document->load(source, &loaded);
+    VariantClear(&source);
+    BSTR xml = nullptr;
+    document->get_xml(&xml);
+    std::wstring text(xml ? xml : L"");
+    SysFreeString(xml);
+    return text;
+}
+
+}  // namespace
+
+// The component hands the file's bytes to the DOM; the tree must be the one
+// a load by file name gives, whatever the encoding.
+TEST(ParseXml, BytesLoadLikeTheFileName) {
+    const std::u16string body = u"<Root Proj=\"\u00C4rger\"><DEVICES><Ger\u00E4t CheckSum=\"\u00FC\"/></DEVICES></Root>";
+    const std::string utf8Body = u8"<Root Proj=\"\u00C4rger\"><DEVICES><Ger\u00E4t CheckSum=\"\u00FC\"/></DEVICES></Root>";
+    const std::string latin1Body = "<Root Proj=\"\xC4rger\"><DEVICES><Ger\xE4t CheckSum=\"\xFC\"/></DEVICES></Root>";
+    const struct {
+        const char* name;
+        std::string bytes;
+    } files[] = {
+        {"Latin-1 declared", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" + latin1Body},
+        {"UTF-8 without BOM", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + utf8Body},
+        {"UTF-8 with BOM", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + utf8Body},
+        {"UTF-16 with BOM", "\xFF\xFE" + Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" + body, false)},
+        {"UTF-16 without BOM", Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" + body, false)},
+        {"DOCTYPE", "<?xml version=\"1.0\"?>\n<!DOCTYPE Root [<!ENTITY co \"Corvalis\">]>\n"
+                    "<Root Proj=\"&co;\"><DEVICES><D1 CheckSum=\"&co;\"/></DEVICES></Root>"},
+    };
+    ProjectDirectory directory;
+    for (const auto& file : files) {
+        HRESULT hr = E_FAIL;
+        auto object = LoadLinkedProject(directory, file.bytes, &hr);
+        const std::wstring byName = LoadedByName(directory.ProjectFile());
+        EXPECT_EQ(DocumentText(View(object)), byName) << file.name;
+        EXPECT_EQ(hr, byName.empty() ? E_INVALIDARG : S_OK) << file.name;
+        EXPECT_EQ(View(object).ProjectMode(), !byName.empty()) << file.name;
+    }
+}
+
+TEST(ParseXml, UnreadableFileIsLikeAMissingOne) {
+    ProjectDirectory directory;
+    directory.WriteProject("<Root/>");
+    const HANDLE locked = CreateFileW(directory.ProjectFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    auto object = CreateLinkedObject();
+    EXPECT_EQ(object->ParseXML(nullptr), E_INVALIDARG);
+    EXPECT_EQ(DocumentRoot(View(object).Document()), nullptr);
+    CloseHandle(locked);
+    EXPECT_EQ(object->ParseXML(nullptr), S_OK);
+}
