@@ -1,10 +1,77 @@
 // Interface A: message ids of categories and event sources.
 
+#include <string>
+#include <vector>
+
+#include "component/ComOwners.h"
 #include "component/EventInfoObj.h"
+#include "loading/XmlAccess.h"
 
-STDMETHODIMP EventInfoObj::GetCategoryMessageIds(LONG, VARIANT*) { return E_NOTIMPL; }
+namespace {
 
-STDMETHODIMP EventInfoObj::GetSourceMessageIds(BSTR, VARIANT*) { return E_NOTIMPL; }
+// Names of the category element's children that begin with "ID", in
+// document order; every node type counts, so text and comments never match.
+std::vector<std::wstring> MessageElementNames(IXMLDOMNode* category) {
+    if (!category) throw ComError(E_POINTER);
+    const auto children = ChildNodes(category);
+    const long count = ListLength(children.Get());
+    std::vector<std::wstring> names;
+    for (long i = 0; i < count; ++i) {
+        std::wstring name = NodeName(ListItem(children.Get(), i).Get());
+        if (name.compare(0, 2, L"ID") == 0) names.push_back(std::move(name));
+    }
+    return names;
+}
+
+SafeArray MakeTextArray(const std::vector<std::wstring>& texts) {
+    SafeArray array = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(texts.size()));
+    if (!texts.empty()) {
+        SafeArrayData<BSTR> data(array.Get());
+        for (size_t k = 0; k < texts.size(); ++k) data[k] = Bstr(texts[k]).Detach();
+    }
+    return array;
+}
+
+}  // namespace
+
+STDMETHODIMP EventInfoObj::GetCategoryMessageIds(LONG categoryId, VARIANT* messageIds) {
+    if (!messageIds) return E_POINTER;
+    if (V_VT(messageIds) == VT_ERROR || V_VT(messageIds) == VT_NULL) return E_INVALIDARG;
+    const auto category = m_model.m_mapCategories.find(categoryId);
+    if (category == m_model.m_mapCategories.end()) return E_INVALIDARG;
+
+    std::vector<std::wstring> names;
+    try {
+        names = MessageElementNames(category->second.node.Get());
+    } catch (const ComError& error) {
+        return error.Code();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    // The output is overwritten, not cleared: the caller's earlier value is
+    // not ours to release.
+    try {
+        SafeArray array = MakeTextArray(names);
+        V_VT(messageIds) = VT_ARRAY | VT_BSTR;
+        V_ARRAY(messageIds) = array.Detach();
+        return S_OK;
+    } catch (const ComError&) {
+    } catch (const std::bad_alloc&) {
+    }
+    VariantInit(messageIds);
+    return E_OUTOFMEMORY;
+}
+
+STDMETHODIMP EventInfoObj::GetSourceMessageIds(BSTR sourcePath, VARIANT* messageIds) {
+    try {
+        const auto source = m_mapSourceCategories.find(std::wstring(sourcePath ? sourcePath : L"",
+                                                                    SysStringLen(sourcePath)));
+        if (source == m_mapSourceCategories.end()) return E_INVALIDARG;
+        return GetCategoryMessageIds(source->second, messageIds);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
 
 STDMETHODIMP EventInfoObj::GetSubMessageIds(LONG, VARIANT* subMessageIds) {
     if (!subMessageIds) return E_POINTER;

@@ -1,8 +1,241 @@
 // Interface B: resolution of raw events into message texts and attributes.
 
-#include "component/EventInfoObj.h"
+#include <cstdint>
+#include <string>
+#include <string_view>
 
-STDMETHODIMP EventInfoObj::ResolveEvents(LONG, LONG, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT*, VARIANT*,
-                                         VARIANT*, VARIANT*, VARIANT*, VARIANT*) {
-    return E_NOTIMPL;
+#include "component/ComOwners.h"
+#include "component/EventInfoObj.h"
+#include "eventserver/ArrayOutputs.h"
+#include "eventserver/EventParameters.h"
+#include "eventserver/MessageNumber.h"
+#include "loading/XmlAccess.h"
+#include "model/ModelBuilder.h"
+
+namespace {
+
+using eventparams::Vector;
+
+constexpr wchar_t kSelectedTrace[] = L" Attribute selectiert ";
+constexpr wchar_t kParametersTrace[] = L"Parameter von IEvent erhalten";
+
+// Upper-case hexadecimal digits of a value, at least minDigits of them.
+std::wstring Hex(uint32_t value, size_t minDigits) {
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), L"0123456789ABCDEF"[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    if (digits.size() < minDigits) digits.insert(0, minDigits - digits.size(), L'0');
+    return digits;
+}
+
+// "MSG" + the language in four hexadecimal digits, and its primary-language
+// form with the second digit set to 0.
+std::wstring MessageTextName(LONG language) { return L"MSG" + Hex(static_cast<uint32_t>(language), 4); }
+std::wstring PrimaryLanguageForm(std::wstring name) {
+    if (name.size() > 4) name[4] = L'0';
+    return name;
+}
+
+std::wstring_view View(const BSTR* text) {
+    if (!text || !*text) return {};
+    return {*text, SysStringLen(*text)};
+}
+
+// The diagnostic line of one event, written to the debug output in the
+// ANSI code page.
+class Trace {
+public:
+    Trace(std::wstring_view messageName, std::wstring_view source) : m_text(messageName) { m_text += source; }
+    void Append(std::wstring_view text) { m_text += text; }
+    void AppendId(int32_t id) { m_text += std::to_wstring(static_cast<uint32_t>(id)); }
+    void Emit() const {
+        std::string ansi;
+        if (!m_text.empty()) {
+            const int length = static_cast<int>(m_text.size());
+            const int size = WideCharToMultiByte(CP_ACP, 0, m_text.data(), length, nullptr, 0, nullptr, nullptr);
+            ansi.resize(static_cast<size_t>(size));
+            if (size > 0) WideCharToMultiByte(CP_ACP, 0, m_text.data(), length, &ansi[0], size, nullptr, nullptr);
+        }
+        OutputDebugStringA(ansi.c_str());
+    }
+
+private:
+    std::wstring m_text;
+};
+
+// Message text of an event: the language's text, else the primary
+// language's, else the category's message attribute.
+std::wstring MessageText(IXMLDOMNode* message, LONG language, const CategoryInfo& category) {
+    const std::wstring name = MessageTextName(language);
+    std::wstring text = GetAttributeText(message, name);
+    if (text.empty()) text = GetAttributeText(message, PrimaryLanguageForm(name));
+    if (text.empty() && !category.messageAttribute.empty())
+        text = GetAttributeText(message, category.messageAttribute);
+    return text;
+}
+
+HRESULT CheckLanguage(const EventModelTables& model, LONG language) {
+    const std::wstring name = MessageTextName(language);
+    if (model.m_mapAttributeKeys.count(name)) return S_OK;
+    return model.m_mapAttributeKeys.count(PrimaryLanguageForm(name)) ? S_OK : S_FALSE;
+}
+
+// A one-dimensional VT_ARRAY|VT_BSTR argument, or false.
+bool IsTextVector(const VARIANT& value) {
+    const SAFEARRAY* array = V_VT(&value) == (VT_ARRAY | VT_BSTR) ? V_ARRAY(&value) : nullptr;
+    return array && array->cDims == 1 && array->cbElements == sizeof(BSTR);
+}
+
+SAFEARRAY* ParameterArray(const VARIANT& value) {
+    return V_VT(&value) == (VT_ARRAY | VT_VARIANT) ? V_ARRAY(&value) : nullptr;
+}
+
+
+// The per-event output arrays, filled position by position.
+struct EventOutputs {
+    EventOutputs(ULONG count, LONG lowerBound)
+        : results(SafeArray::CreateVector(VT_I4, count, lowerBound)),
+          values(SafeArray::CreateVector(VT_VARIANT, count, lowerBound)),
+          ids(SafeArray::CreateVector(VT_VARIANT, count, lowerBound)),
+          categories(SafeArray::CreateVector(VT_I4, count, lowerBound)),
+          alarmTypes(SafeArray::CreateVector(VT_I4, count, lowerBound)) {}
+    SafeArray results, values, ids, categories, alarmTypes;
+};
+
+// Write access to the output arrays by position from 0, while it lives.
+struct EventOutputData {
+    explicit EventOutputData(EventOutputs& outputs)
+        : results(outputs.results.Get()),
+          values(outputs.values.Get()),
+          ids(outputs.ids.Get()),
+          categories(outputs.categories.Get()),
+          alarmTypes(outputs.alarmTypes.Get()) {}
+    SafeArrayData<LONG> results;
+    SafeArrayData<VARIANT> values;
+    SafeArrayData<VARIANT> ids;
+    SafeArrayData<LONG> categories;
+    SafeArrayData<LONG> alarmTypes;
+};
+
+
+const VARIANT& ElementOrEmpty(const Vector<VARIANT>& items, int64_t index) {
+    static const VARIANT empty{};  // zero-filled: VT_EMPTY
+    const VARIANT* item = items.Valid() ? items.At(index) : nullptr;
+    return item ? *item : empty;
+}
+
+}  // namespace
+
+STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT messageNames, VARIANT sources,
+                                         VARIANT paramInfo, VARIANT params, VARIANT* reserved, VARIANT* alarmTypes,
+                                         VARIANT* categoryIds, VARIANT* attributeIds, VARIANT* attributeValues,
+                                         VARIANT* results) {
+    if (!reserved || !alarmTypes || !categoryIds || !attributeIds || !attributeValues || !results)
+        return E_INVALIDARG;
+    for (VARIANT* output : {reserved, alarmTypes, categoryIds, attributeIds, attributeValues, results})
+        VariantInit(output);
+
+    if (V_VT(&messageNames) == VT_EMPTY) return CheckLanguage(m_model, language);
+    if (!m_mapSubscriptions.count(handle)) return E_INVALIDARG;
+    if (!IsTextVector(messageNames) || !IsTextVector(sources)) return E_INVALIDARG;
+
+    try {
+        const Vector<BSTR> names(V_ARRAY(&messageNames));
+        const Vector<BSTR> paths(V_ARRAY(&sources));
+        if (!names.Valid() || !paths.Valid()) return E_INVALIDARG;
+        const Vector<VARIANT> infos(ParameterArray(paramInfo));
+        const Vector<VARIANT> parameters(ParameterArray(params));
+
+        const LONG lowerBound = names.LowerBound();
+        const ULONG count = names.Count();
+        EventOutputs outputs(count, lowerBound);
+        bool formatFailed = false;
+        {
+            EventOutputData out(outputs);
+            for (ULONG k = 0; k < count; ++k) {
+                const int64_t index = int64_t(lowerBound) + k;
+                const std::wstring_view messageName = View(names.At(index));
+                const BSTR* path = paths.At(index);
+                if (!path) {
+                    out.results[k] = E_INVALIDARG;
+                    continue;
+                }
+                Trace trace(messageName, View(path));
+                const uint32_t number = ParseMessageNumber(std::u16string(messageName.begin(), messageName.end()));
+
+                const auto source = m_mapSourceCategories.find(std::wstring(View(path)));
+                if (source == m_mapSourceCategories.end()) {
+                    out.results[k] = E_INVALIDARG;
+                    continue;
+                }
+                const auto found = m_model.m_mapCategories.find(source->second);
+                if (found == m_model.m_mapCategories.end()) {
+                    out.results[k] = E_INVALIDARG;
+                    continue;
+                }
+                const CategoryInfo& category = found->second;
+                out.categories[k] = found->first;
+                out.alarmTypes[k] = category.alarmType;
+
+                const std::set<int32_t>* selection = FindSelection(handle, found->first);
+                if (!selection || selection->empty()) {
+                    trace.Emit();
+                    continue;
+                }
+                trace.Append(kSelectedTrace);
+                SafeArray idArray = MakeIdArray(*selection);
+                V_VT(&out.ids[k]) = VT_ARRAY | VT_I4;
+                V_ARRAY(&out.ids[k]) = idArray.Detach();
+
+                const DomNode message = FindChildByName(category.node.Get(), L"ID" + Hex(number, 8));
+                if (!message) {
+                    out.results[k] = E_INVALIDARG;
+                    continue;
+                }
+
+                const VARIANT& eventParams = ElementOrEmpty(parameters, index);
+                SafeArray valueArray = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(selection->size()));
+                {
+                    SafeArrayData<BSTR> values(valueArray.Get());
+                    size_t j = 0;
+                    for (int32_t id : *selection) {
+                        trace.AppendId(id);
+                        if (id == kMessageTextAttributeId) {
+                            std::wstring text = MessageText(message.Get(), language, category);
+                            if (V_VT(&eventParams) & VT_ARRAY) {
+                                trace.Append(kParametersTrace);
+                                const VARIANT& eventInfo = ElementOrEmpty(infos, index);
+                                if (eventparams::FormatEventText(category.alarmType, text, eventInfo, eventParams,
+                                                                 text) != 0) {
+                                    out.results[k] = E_INVALIDARG;
+                                    formatFailed = true;
+                                }
+                            }
+                            values[j] = Bstr(text).Detach();
+                        } else {
+                            const auto attribute = m_model.m_mapAttributes.find(id);
+                            if (attribute != m_model.m_mapAttributes.end())
+                                values[j] = Bstr(GetAttributeText(message.Get(), attribute->second.name)).Detach();
+                        }
+                        ++j;
+                    }
+                }
+                V_VT(&out.values[k]) = VT_ARRAY | VT_BSTR;
+                V_ARRAY(&out.values[k]) = valueArray.Detach();
+                trace.Emit();
+            }
+        }
+        PutArray(alarmTypes, VT_I4, outputs.alarmTypes);
+        PutArray(categoryIds, VT_I4, outputs.categories);
+        PutArray(attributeIds, VT_VARIANT, outputs.ids);
+        PutArray(attributeValues, VT_VARIANT, outputs.values);
+        PutArray(results, VT_I4, outputs.results);
+        return formatFailed ? S_FALSE : S_OK;
+    } catch (const ComError& error) {
+        return error.Code();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }

@@ -2,27 +2,13 @@
 
 #include "component/ComOwners.h"
 #include "component/EventInfoObj.h"
+#include "eventserver/ArrayOutputs.h"
 
 namespace {
 
 constexpr HRESULT kAttributeNotInCategory = static_cast<HRESULT>(0x80040206);
 
-// Fills a VT_I4 vector with the ids of a set, in ascending order.
-SafeArray MakeIdArray(const std::set<int32_t>& ids) {
-    SafeArray array = SafeArray::CreateVector(VT_I4, static_cast<ULONG>(ids.size()));
-    if (!ids.empty()) {
-        SafeArrayData<LONG> data(array.Get());
-        size_t k = 0;
-        for (int32_t id : ids) data[k++] = id;
-    }
-    return array;
-}
 
-void PutArray(VARIANT* target, VARTYPE elementType, SafeArray& array) {
-    VariantInit(target);
-    V_VT(target) = static_cast<VARTYPE>(VT_ARRAY | elementType);
-    V_ARRAY(target) = array.Detach();
-}
 
 }  // namespace
 

@@ -1,0 +1,399 @@
+// Interface B: resolving raw events into categories, attribute values and
+// message texts, and the language check.
+
+#include <gtest/gtest.h>
+
+#include "component/ComOwners.h"
+#include "tests/eventserver/EventTestSupport.h"
+#include "tests/support/LateBinding.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using Texts = std::vector<std::wstring>;
+using Ids = std::vector<LONG>;
+
+constexpr LONG kUserAlarms = 0x200001;  // alarm type 1
+constexpr LONG kAxis = 0x200021;        // alarm type 2
+constexpr LONG kDiagnosis = 0x100002;   // alarm type 4
+constexpr LONG kSeverity = 26;          // the first project attribute of a fresh object's first load
+constexpr HRESULT kFailed = E_INVALIDARG;
+
+// The user alarms' message attribute is MSG040C, the last declared. RT6 is
+// of a fixed TO type without a category element.
+constexpr char kProject[] = R"(<Root>
+  <CONDITIONAL>
+    <U7SQ>
+      <Attributes MSG0407="Text" MSG0009="Text" MSG040C="Text" Severity="Severity"/>
+      <ID00000001 MSG0409="en-US" MSG0009="en" MSG040C="fr" MSG0407="de" Severity="500"/>
+      <ID00000002 MSG0409="" MSG0009="en" MSG040C="fr"/>
+      <ID00000003 MSG040C="fr"/>
+      <ID00000004/>
+      <ID00000011 MSG0407="Level @1W%d@ mm"/>
+      <ID00000012 MSG0407="No placeholder"/>
+    </U7SQ>
+    <TOPOSAXIS>
+      <Attributes MSG0407="Text"/>
+      <ID00007531 MSG0407="Axis /1/%d error /2/%d"/>
+      <ID00007532 MSG0407="Axis stopped"/>
+    </TOPOSAXIS>
+  </CONDITIONAL>
+  <SIMPLE>
+    <U7DIAG>
+      <Attributes MSG0407="Text" MSG0413="Text"/>
+      <ID00004302 MSG0407="Code $Z1%04X slot $Z4%d"/>
+    </U7DIAG>
+  </SIMPLE>
+  <DEVICES>
+    <D1>
+      <RT5 TypeID="25A0AFB1-337A-11D3-8F3E-00105A2DC995"/>
+      <RT6 TypeID="4516CE54-32EB-11D3-8F3C-00105A2DC995"/>
+    </D1>
+  </DEVICES>
+</Root>)";
+
+struct Resolved {
+    HRESULT hr = E_FAIL;
+    Var reserved, alarmTypes, categoryIds, attributeIds, attributeValues, results;
+
+    Ids Results() const { return LongsOf(*results); }
+    // The attribute values of event i, or {"<empty>"} when there are none.
+    Texts Values(LONG i) const {
+        Var element = ElementOf(*attributeValues, i);
+        return V_VT(&element) == VT_EMPTY ? Texts{L"<empty>"} : TextsOf(*element);
+    }
+    Ids SelectedIds(LONG i) const {
+        Var element = ElementOf(*attributeIds, i);
+        return V_VT(&element) == VT_EMPTY ? Ids{} : LongsOf(*element);
+    }
+    void ExpectAllEmpty() const {
+        for (const Var* output : {&reserved, &alarmTypes, &categoryIds, &attributeIds, &attributeValues, &results})
+            EXPECT_EQ(V_VT(&**output), VT_EMPTY);
+    }
+};
+
+// Calls through the vtable, which is the only way to see S_FALSE.
+Resolved Resolve(IEventModel* b, LONG handle, LONG language, const Var& names, const Var& sources,
+                 const Var& paramInfo = Var(), const Var& params = Var()) {
+    Resolved r;
+    r.hr = b->ResolveEvents(handle, language, *names, *sources, *paramInfo, *params, &r.reserved, &r.alarmTypes,
+                            &r.categoryIds, &r.attributeIds, &r.attributeValues, &r.results);
+    return r;
+}
+
+class Resolution : public testing::Test {
+protected:
+    void SetUp() override {
+        m_directory.WriteProject(kProject);
+        m_b = CreateComponent<IEventModel>();
+        ASSERT_TRUE(m_b);
+        ComPtr<IEventInfoInit> init;
+        ASSERT_EQ(m_b.As(&init), S_OK);
+        ASSERT_EQ(init->ParseXML(nullptr), S_OK);
+        ASSERT_EQ(m_b->CreateSubscription(&m_handle), S_OK);
+    }
+    void Select(LONG category, const Ids& ids) {
+        Var results;
+        ASSERT_EQ(m_b->SelectAttributes(m_handle, category, *Longs(ids), &results), S_OK);
+    }
+    // One event's call result, event result and first attribute value.
+    struct Outcome {
+        HRESULT call;
+        LONG result;
+        std::wstring text;
+        bool operator==(const Outcome& o) const { return call == o.call && result == o.result && text == o.text; }
+    };
+    Outcome Single(const wchar_t* name, const wchar_t* source, LONG language, Var paramInfo = Var(),
+                   Var params = Var()) {
+        const Resolved r = Resolve(m_b.Get(), m_handle, language, TextVector({name}), TextVector({source}),
+                                   Variants(std::move(paramInfo)), Variants(std::move(params)));
+        if (FAILED(r.hr)) return {r.hr, 0, L""};
+        return {r.hr, r.Results()[0], r.Values(0)[0]};
+    }
+
+    ProjectDirectory m_directory;
+    ComPtr<IEventModel> m_b;
+    LONG m_handle = 0;
+};
+
+}  // namespace
+
+TEST_F(Resolution, EachPathOfABatch) {
+    Select(kUserAlarms, {-1});
+    const Var names = TextVector({L"Alarm1", L"Alarm1", L"Alarm1", L"TO_ALARM30001", L"Alarm99", L"Alarm1"});
+    const Var sources = TextVector({L"/D1/U7SQ", L"/D1/NOPE", L"/D1/RT6", L"/D1/RT5", L"/D1/U7SQ", L"/d1/u7sq"});
+    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, names, sources);
+    ASSERT_EQ(r.hr, S_OK);
+    EXPECT_EQ(r.Results(), (Ids{0, kFailed, kFailed, 0, kFailed, kFailed}));
+    EXPECT_EQ(LongsOf(*r.categoryIds), (Ids{kUserAlarms, 0, 0, kAxis, kUserAlarms, 0}));
+    EXPECT_EQ(LongsOf(*r.alarmTypes), (Ids{1, 0, 0, 2, 1, 0}));
+    const Ids selected[] = {{-1}, {}, {}, {}, {-1}, {}};
+    const Texts values[] = {{L"en-US"}, {L"<empty>"}, {L"<empty>"}, {L"<empty>"}, {L"<empty>"}, {L"<empty>"}};
+    for (LONG i = 0; i < 6; ++i) {
+        EXPECT_EQ(r.SelectedIds(i), selected[i]) << i;
+        EXPECT_EQ(r.Values(i), values[i]) << i;
+    }
+    EXPECT_EQ(V_VT(&*r.reserved), VT_EMPTY);
+    EXPECT_EQ(V_VT(&*r.attributeIds), VT_ARRAY | VT_VARIANT);
+    EXPECT_EQ(V_VT(&*r.attributeValues), VT_ARRAY | VT_VARIANT);
+    EXPECT_EQ(V_VT(&*r.results), VT_ARRAY | VT_I4);
+}
+
+TEST_F(Resolution, MessageTextFallbacks) {
+    Select(kUserAlarms, {-1});
+    const struct {
+        const wchar_t* name;
+        LONG language;
+        const wchar_t* text;
+    } rows[] = {
+        {L"Alarm1", 0x0409, L"en-US"},  // MSG0409
+        {L"Alarm1", 0x0407, L"de"},
+        {L"Alarm2", 0x0409, L"en"},     // MSG0409 empty: MSG0009
+        {L"Alarm2", 0x0C09, L"en"},
+        {L"Alarm2", 0x0407, L"fr"},     // neither MSG0407 nor MSG0007: the message attribute
+        {L"Alarm3", 0x0409, L"fr"},
+        {L"Alarm4", 0x0409, L""},       // no text at all
+    };
+    for (const auto& row : rows)
+        EXPECT_TRUE(Single(row.name, L"/D1/U7SQ", row.language) == (Outcome{S_OK, 0, row.text})) << row.name;
+}
+
+TEST_F(Resolution, AttributeValuesInIdOrder) {
+    Select(kUserAlarms, {kSeverity, 5052, 5051, 1, -1});
+    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, TextVector({L"Alarm1", L"Alarm2"}),
+                               TextVector({L"/D1/U7SQ", L"/D1/U7SQ"}));
+    ASSERT_EQ(r.hr, S_OK);
+    EXPECT_EQ(r.SelectedIds(0), (Ids{-1, 1, kSeverity, 5051, 5052}));
+    // Message text, ProcPara1, Severity, MSG0407, MSG0009; a missing XML
+    // attribute is an empty text.
+    EXPECT_EQ(r.Values(0), (Texts{L"en-US", L"", L"500", L"de", L"en"}));
+    EXPECT_EQ(r.Values(1), (Texts{L"en", L"", L"", L"", L"en"}));
+}
+
+TEST_F(Resolution, BoundsOfTheInputArrays) {
+    Select(kUserAlarms, {-1});
+    struct Row {
+        const char* what;
+        Var names, sources, params;
+        Ids results;
+        Texts texts;  // first value of each event
+    };
+    auto user = [] { return Variants(Bytes({0x01, 0x2C})); };
+    Row rows[] = {
+        {"lower bound 1", TextVector({L"Alarm1", L"Alarm2"}, 1), TextVector({L"/D1/U7SQ", L"/D1/U7SQ"}, 1), Var(),
+         {0, 0}, {L"de", L"fr"}},
+        {"fewer sources", TextVector({L"Alarm1", L"Alarm2"}), TextVector({L"/D1/U7SQ"}), Var(), {0, kFailed},
+         {L"de", L"<empty>"}},
+        {"sources from 1", TextVector({L"Alarm1", L"Alarm2"}), TextVector({L"/D1/U7SQ", L"/D1/U7SQ"}, 1), Var(),
+         {kFailed, 0}, {L"<empty>", L"fr"}},
+        {"fewer params", TextVector({L"Alarm17", L"Alarm17"}), TextVector({L"/D1/U7SQ", L"/D1/U7SQ"}),
+         Variants(user()), {0, 0}, {L"Level 300 mm", L"Level @1W%d@ mm"}},
+        // Events are matched to parameters by index, not by position.
+        {"params from 0", TextVector({L"Alarm17", L"Alarm17"}, 1), TextVector({L"/D1/U7SQ", L"/D1/U7SQ"}, 1),
+         Variants(Var(), user()), {0, 0}, {L"Level 300 mm", L"Level @1W%d@ mm"}},
+    };
+    for (Row& row : rows) {
+        const Var info = Variants(Longs({1}), Longs({1}));
+        const Resolved r = Resolve(m_b.Get(), m_handle, 0x0407, row.names, row.sources, info, row.params);
+        ASSERT_EQ(r.hr, S_OK) << row.what;
+        const LONG low = Bounds(*row.names).first;
+        for (const Var* output : {&r.alarmTypes, &r.categoryIds, &r.attributeIds, &r.attributeValues, &r.results})
+            EXPECT_EQ(Bounds(**output), std::make_pair(low, low + 1)) << row.what;
+        EXPECT_EQ(r.Results(), row.results) << row.what;
+        for (LONG k = 0; k < 2; ++k) {
+            EXPECT_EQ(r.Values(low + k)[0], row.texts[k]) << row.what << k;
+            Var inner = ElementOf(*r.attributeValues, low + k);
+            if (V_VT(&inner) != VT_EMPTY) {
+                EXPECT_EQ(Bounds(*inner).first, 0) << row.what;
+            }
+        }
+    }
+}
+
+TEST_F(Resolution, CallsThatCannotBeServed) {
+    SAFEARRAYBOUND twoByTwo[] = {{2, 0}, {2, 0}};
+    const struct Row {
+        const char* what;
+        LONG handle;
+        Var names, sources;
+    } rows[] = {
+        {"unknown handle", 99, TextVector({L"Alarm1"}), TextVector({L"/D1/U7SQ"})},
+        {"names not texts", m_handle, Longs({1}), TextVector({L"/D1/U7SQ"})},
+        {"sources missing", m_handle, TextVector({L"Alarm1"}), Var()},
+        {"names two-dimensional", m_handle, ArrayVar(VT_BSTR, SafeArrayCreate(VT_BSTR, 2, twoByTwo)),
+         TextVector({L"/D1/U7SQ"})},
+        {"sources two-dimensional", m_handle, TextVector({L"Alarm1"}),
+         ArrayVar(VT_BSTR, SafeArrayCreate(VT_BSTR, 2, twoByTwo))},
+    };
+    for (const Row& row : rows) {
+        const Resolved r = Resolve(m_b.Get(), row.handle, 0x0407, row.names, row.sources);
+        EXPECT_EQ(r.hr, E_INVALIDARG) << row.what;
+        r.ExpectAllEmpty();
+    }
+    Var any;
+    EXPECT_EQ(m_b->ResolveEvents(m_handle, 0x0407, *TextVector({L"Alarm1"}), *TextVector({L"/D1/U7SQ"}), *any, *any,
+                                 &any, &any, &any, &any, &any, nullptr),
+              E_INVALIDARG);
+}
+
+TEST_F(Resolution, LanguageCheck) {
+    const struct {
+        LONG language;
+        HRESULT expected;
+    } rows[] = {
+        {0x0407, S_OK}, {0x0C07, S_OK},     // MSG0C07 unknown, MSG0007 known
+        {0x0413, S_OK},                     // declared in the file only
+        {0x0416, S_FALSE}, {0x0C13, S_FALSE},  // neither the language nor MSG0013
+    };
+    for (const auto& row : rows) {
+        for (LONG handle : {m_handle, 12345L}) {  // the handle is not looked at
+            const Resolved r = Resolve(m_b.Get(), handle, row.language, Var(), Var());
+            EXPECT_EQ(r.hr, row.expected) << std::hex << row.language;
+            r.ExpectAllEmpty();
+        }
+    }
+    auto unloaded = CreateComponent<IEventModel>();
+    EXPECT_EQ(Resolve(unloaded.Get(), 0, 0x0407, Var(), Var()).hr, S_FALSE);
+}
+
+TEST_F(Resolution, ParametersFormattedByAlarmType) {
+    Select(kUserAlarms, {-1});
+    Select(kAxis, {-1});
+    Select(kDiagnosis, {-1});
+    const std::vector<uint8_t> record = {0x12, 0x34, 0xAB, 0xCD, 0, 0, 0, 0, 0, 0};
+    struct Row {
+        const wchar_t* name;
+        const wchar_t* source;
+        Var info, params;
+        bool formatted;
+        const wchar_t* text;
+    };
+    Row rows[] = {
+        {L"Alarm17", L"/D1/U7SQ", Longs({1}), Variants(Bytes({0x01, 0x2C})), true, L"Level 300 mm"},
+        {L"Alarm17", L"/D1/U7SQ", Variants(I4(1)), Variants(Bytes({0x01, 0x2C})), true, L"Level 300 mm"},
+        {L"Alarm17", L"/D1/U7SQ", Longs({1}), I4(5), true, L"Level @1W%d@ mm"},  // no array: not formatted
+        {L"TO_ALARM30001", L"/D1/RT5", Var(), Variants(I4(5), I4(7)), true, L"Axis 5 error 7"},
+        {L"DIAGNOSIS: 4302", L"/D1/U7DIAG", Var(), Bytes(record), true, L"Code ABCD slot 18"},
+        {L"DIAGNOSIS: 4302", L"/D1/U7DIAG", Var(), Variants(Bytes(record)), true, L"Code ABCD slot 18"},
+        // Failures keep the text as read.
+        {L"Alarm18", L"/D1/U7SQ", Longs({1}), Variants(Bytes({0x01, 0x2C})), false, L"No placeholder"},
+        {L"Alarm17", L"/D1/U7SQ", Longs({2}), Variants(Bytes({0x01, 0x2C})), false, L"Level @1W%d@ mm"},
+        {L"Alarm17", L"/D1/U7SQ", Longs({1}), Variants(Bytes({0x01})), false, L"Level @1W%d@ mm"},
+        {L"Alarm17", L"/D1/U7SQ", Longs({1}), Variants(Bytes({1}), Bytes({2})), false, L"Level @1W%d@ mm"},
+        {L"TO_ALARM30002", L"/D1/RT5", Var(), Variants(I4(5)), false, L"Axis stopped"},
+        {L"TO_ALARM30001", L"/D1/RT5", Var(), Variants(I4(5)), false, L"Axis /1/%d error /2/%d"},
+        // Declared as VARIANTs but holding bytes: never read as VARIANTs.
+        {L"TO_ALARM30001", L"/D1/RT5", Var(), ArrayVar(VT_VARIANT, SafeArrayCreateVector(VT_UI1, 0, 64)), false,
+         L"Axis /1/%d error /2/%d"},
+        {L"DIAGNOSIS: 4302", L"/D1/U7DIAG", Var(), Bytes({0x12, 0x34, 0xAB, 0xCD}), false,
+         L"Code $Z1%04X slot $Z4%d"},
+    };
+    for (Row& row : rows) {
+        // A failed formatting: E_INVALIDARG for the event, S_FALSE for the call.
+        const Outcome expected = row.formatted ? Outcome{S_OK, 0, row.text} : Outcome{S_FALSE, kFailed, row.text};
+        EXPECT_TRUE(Single(row.name, row.source, 0x0407, std::move(row.info), std::move(row.params)) == expected)
+            << row.name;
+    }
+}
+
+TEST_F(Resolution, LateBoundCalls) {
+    Select(kAxis, {-1});
+    Var reserved, types, categories, ids, values, results;
+    const InvokeResult call = InvokeByName(
+        m_b.Get(), L"ResolveEvents",
+        {Long(m_handle), Long(0x0407), TextVector({L"TO_ALARM30001"}).Release(), TextVector({L"/D1/RT5"}).Release(),
+         Var().Release(), Variants(Variants(I4(5), I4(7))).Release(), ByRef(&reserved), ByRef(&types),
+         ByRef(&categories), ByRef(&ids), ByRef(&values), ByRef(&results)});
+    ASSERT_EQ(call.hr, S_OK);
+    EXPECT_EQ(LongsOf(*types), Ids{2});
+    EXPECT_EQ(LongsOf(*categories), Ids{kAxis});
+    EXPECT_EQ(LongsOf(*results), Ids{0});
+    EXPECT_EQ(TextsOf(*ElementOf(*values, 0)), Texts{L"Axis 5 error 7"});
+
+    Var r1, r2, r3, r4, r5, r6;
+    const InvokeResult check = InvokeByName(m_b.Get(), L"ResolveEvents",
+                                            {Long(0), Long(0x0C07), Var().Release(), Var().Release(), Var().Release(),
+                                             Var().Release(), ByRef(&r1), ByRef(&r2), ByRef(&r3), ByRef(&r4),
+                                             ByRef(&r5), ByRef(&r6)});
+    EXPECT_EQ(check.hr, S_OK);
+    EXPECT_EQ(V_VT(&r6), VT_EMPTY);
+
+}
+
+namespace {
+
+// Collects what OutputDebugStringA writes: without a debugger it raises
+// DBG_PRINTEXCEPTION_C, which a vectored handler sees first.
+class DebugOutput {
+public:
+    DebugOutput() : m_handler(AddVectoredExceptionHandler(1, &DebugOutput::Handle)) { Lines().clear(); }
+    ~DebugOutput() { RemoveVectoredExceptionHandler(m_handler); }
+    static std::vector<std::string>& Lines() {
+        static std::vector<std::string> lines;
+        return lines;
+    }
+
+private:
+    static LONG CALLBACK Handle(EXCEPTION_POINTERS* info) {
+        const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+        if (record.ExceptionCode == DBG_PRINTEXCEPTION_C && record.NumberParameters >= 2)
+            Lines().emplace_back(reinterpret_cast<const char*>(record.ExceptionInformation[1]));
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    void* m_handler;
+};
+
+}  // namespace
+
+TEST_F(Resolution, TraceTextPerEvent) {
+    Select(kUserAlarms, {-1, 1});
+    const DebugOutput output;
+    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0407,
+                               TextVector({L"Alarm17", L"TO_ALARM30001", L"Alarm99", L"Alarm1", L"Alarm1"}),
+                               TextVector({L"/D1/U7SQ", L"/D1/RT5", L"/D1/U7SQ", L"/D1/NOPE", L"/D1/U7SQ"}),
+                               Variants(Longs({1})), Variants(Variants(Bytes({0x01, 0x2C}))));
+    ASSERT_EQ(r.hr, S_OK);
+    // Nothing for the missing message element and the unknown source.
+    EXPECT_EQ(DebugOutput::Lines(), (std::vector<std::string>{
+                                        "Alarm17/D1/U7SQ Attribute selectiert 4294967295Parameter von IEvent erhalten1",
+                                        "TO_ALARM30001/D1/RT5",
+                                        "Alarm1/D1/U7SQ Attribute selectiert 42949672951",
+                                    }));
+}
+
+namespace {
+
+// A linked object whose tables a test may edit to reach states no load
+// produces.
+class EditedModel : public testing::Test {
+protected:
+    void SetUp() override {
+        m_object = LoadLinkedProject(m_directory, kProject);
+        ASSERT_EQ(m_object.As(&m_b), S_OK);
+        ASSERT_EQ(m_b->CreateSubscription(&m_handle), S_OK);
+        Var results;
+        ASSERT_EQ(m_b->SelectAttributes(m_handle, kUserAlarms, *Longs({-1, 1, kSeverity}), &results), S_OK);
+    }
+    EventModelTables& Tables() { return const_cast<EventModelTables&>(View(m_object).Model()); }
+
+    ProjectDirectory m_directory;
+    ComPtr<IEventInfoInit> m_object;
+    ComPtr<IEventModel> m_b;
+    LONG m_handle = 0;
+};
+
+}  // namespace
+
+TEST_F(EditedModel, UnknownAttributeIdGivesNullText) {
+    Tables().m_mapAttributes.erase(kSeverity);
+    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, TextVector({L"Alarm1"}), TextVector({L"/D1/U7SQ"}));
+    ASSERT_EQ(r.hr, S_OK);
+    EXPECT_EQ(r.Values(0), (Texts{L"en-US", L"", L"<null>"}));
+}
+
+TEST_F(EditedModel, MissingCategoryElementFailsTheCall) {
+    Tables().m_mapCategories.at(kUserAlarms).node.Reset();
+    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, TextVector({L"Alarm1"}), TextVector({L"/D1/U7SQ"}));
+    EXPECT_EQ(r.hr, E_POINTER);
+    r.ExpectAllEmpty();
+}
