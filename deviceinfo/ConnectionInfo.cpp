@@ -1,7 +1,182 @@
 // IUMCInfo: connection parameters of a device.
 
-#include "component/EventInfoObj.h"
+#include <cstring>
+#include <new>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
-STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR*, tagConfigParams, VARIANT*, tagIUMCErrors*) {
-    return E_NOTIMPL;
+#include "component/ComOwners.h"
+#include "component/EventInfoObj.h"
+#include "deviceinfo/ConnectionParameterTables.h"
+#include "deviceinfo/ConnectionValueConversions.h"
+#include "deviceinfo/DeviceInfoSupport.h"
+#include "loading/XmlAccess.h"
+
+using namespace deviceinfo;
+
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "BSTR characters are UTF-16 code units");
+
+std::u16string ToU16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+// The project-wide values: the first "ConnectionInfo" child of the only
+// "CORVALIS" element. Without a single "CORVALIS" there are none.
+DomNode FindCommonElement(IXMLDOMDocument* document) {
+    const DomNode corvalis = FindElementNamed(document, L"CORVALIS");
+    return corvalis ? FindChildByName(corvalis.Get(), L"ConnectionInfo") : nullptr;
+}
+
+// The device's attribute when it is non-empty, else the common element's,
+// else an empty text.
+std::wstring GetConnectionAttribute(IXMLDOMDocument* document, IXMLDOMNode* device, std::wstring_view name) {
+    std::wstring text = GetAttributeText(device, name);
+    if (!text.empty()) return text;
+    const DomNode common = FindCommonElement(document);
+    return GetAttributeText(common.Get(), name);
+}
+
+struct RoutingOverride {
+    enum Kind { None, Value, Refused } kind = None;
+    std::wstring text;
+};
+
+bool StartsWith(const std::wstring& text, std::wstring_view prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+RoutingOverride EvaluateRoutingOverride(IXMLDOMDocument* document, IXMLDOMNode* device, ConfigParam param) {
+    if (param == ConfigParam::CONFIG_REMNSAP) {
+        // A device without routing has no routing block.
+        const DomNode routing = FindChildByName(device, L"RoutInfo");
+        if (!routing || GetAttributeText(routing.Get(), L"ROUTNET").empty()) return {RoutingOverride::Refused, {}};
+        return {RoutingOverride::Value, GetConnectionAttribute(document, device, L"SubnetID") + L"|" +
+                                            GetConnectionAttribute(document, device, L"MPIDefault")};
+    }
+    if (param == ConfigParam::CONFIG_ADDRESS) {
+        const DomNode routing = FindChildByName(device, L"RoutInfo");
+        if (!routing) return {};
+        if (!StartsWith(GetAttributeText(routing.Get(), L"ROUTNET"), L"PC-Internal"))
+            return {RoutingOverride::Value, GetAttributeText(routing.Get(), L"ROUTADR")};
+        // A router inside the PC: its slot is the address. A router element
+        // that is missing or not unique abandons the override.
+        const DomNode router = FindElementNamed(document, GetAttributeText(routing.Get(), L"ROUTDEV"));
+        if (!router) return {};
+        for (DomNode child = FirstChild(router.Get()); child; child = NextSibling(child.Get())) {
+            std::wstring slot = GetAttributeText(child.Get(), L"SLOT");
+            if (!slot.empty()) return {RoutingOverride::Value, std::move(slot)};
+        }
+        return {RoutingOverride::Refused, {}};
+    }
+    return {};
+}
+
+// XML errors while a routing override is evaluated abandon the override;
+// running out of memory does not.
+RoutingOverride GuardedRoutingOverride(IXMLDOMDocument* document, IXMLDOMNode* device, ConfigParam param) {
+    try {
+        return EvaluateRoutingOverride(document, device, param);
+    } catch (const ComError& error) {
+        if (error.Code() == E_OUTOFMEMORY) throw;
+        return {};
+    }
+}
+
+void PutBytes(VARIANT* value, const uint8_t* bytes, size_t count) {
+    V_ARRAY(value) = MakeByteArray(bytes, count).Detach();
+}
+
+void PutBytes(VARIANT* value, const std::vector<uint8_t>& bytes) { PutBytes(value, bytes.data(), bytes.size()); }
+
+// Fills an empty, zeroed VARIANT from a non-empty value text by the
+// parameter's conversion. The type is set last, so a failure leaves it empty.
+void ConvertValueText(int32_t id, const std::wstring& text, bool routed, uint32_t alarmTypes, VARIANT* value) {
+    const std::u16string u16 = ToU16(text);
+    switch (s_paramConversions[id]) {
+        case ParamConversion::None:
+            break;
+        case ParamConversion::Text:
+            V_BSTR(value) = Bstr(text).Detach();
+            break;
+        case ParamConversion::ConsistencyText:
+            V_BSTR(value) = Bstr(ToWide(ConsistencyText(u16))).Detach();
+            break;
+        case ParamConversion::Number:
+            // All 32 bits are stored; the declared type says how many count.
+            V_UI4(value) = static_cast<ULONG>(LeadingInteger(u16));
+            break;
+        case ParamConversion::Flag:
+            V_BOOL(value) = static_cast<VARIANT_BOOL>(FlagValue(u16));
+            break;
+        case ParamConversion::AlarmTypeBit:
+            V_BOOL(value) = static_cast<VARIANT_BOOL>(alarmTypes & s_paramAlarmTypeBits[id]);
+            break;
+        case ParamConversion::PduSize:
+            V_UI2(value) = static_cast<USHORT>(PduSizeFromCpuVersion(u16));
+            break;
+        case ParamConversion::MinutesToDays:
+            V_DATE(value) = MinutesToDays(u16);
+            break;
+        case ParamConversion::TransportAccessPoint:
+            if (routed)
+                PutBytes(value, RoutedTransportAccessPoint(id), kRoutedTsapSize);
+            else
+                PutBytes(value, DottedTextToBytes(u16));
+            break;
+        case ParamConversion::Address:
+            PutBytes(value, DottedTextToBytes(u16));
+            break;
+        case ParamConversion::RoutingBlock:
+            PutBytes(value, RoutingBlock(u16));
+            break;
+    }
+    V_VT(value) = s_paramValueTypes[id];
+}
+
+}  // namespace
+
+STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR* DevName, tagConfigParams ParamID, VARIANT* ParamValue,
+                                             tagIUMCErrors* pError) {
+    if (!DevName || !ParamValue || !pError) return E_POINTER;
+    try {
+        if (!m_pDocument) ParseXML(nullptr);
+        IXMLDOMDocument* document = m_pDocument.Get();
+        const DomNode device = FindElementNamed(document, BstrView(*DevName));
+        if (!device) return E_INVALIDARG;
+        const int32_t id = static_cast<int32_t>(ParamID);
+        if (!IsValidParamId(id)) return E_INVALIDARG;
+        const ConfigParam param = static_cast<ConfigParam>(id);
+
+        RoutingOverride routing = GuardedRoutingOverride(document, device.Get(), param);
+        if (routing.kind == RoutingOverride::Refused) return E_INVALIDARG;
+        std::wstring text;
+        if (routing.kind == RoutingOverride::Value) {
+            text = std::move(routing.text);
+        } else {
+            text = GetConnectionAttribute(document, device.Get(), ToWide(s_paramAttributeNames[id]));
+            if (text.empty()) text = ToWide(s_paramDefaults[id]);
+        }
+
+        // ParamValue is overwritten, not cleared: its earlier content stays the caller's.
+        Variant value;
+        std::memset(value.Get(), 0, sizeof(VARIANT));
+        if (text.empty()) {
+            value.DetachTo(ParamValue);
+            *pError = IUMC_ERROR_XMLFILE_NOINFOAVAILABLE;
+            return S_OK;
+        }
+        const bool routed = s_paramConversions[id] == ParamConversion::TransportAccessPoint &&
+                            FindChildByName(device.Get(), L"RoutInfo");
+        ConvertValueText(id, text, routed, m_model.m_alarmTypes, value.Get());
+        value.DetachTo(ParamValue);
+        *pError = IUMC_OK;
+        return S_OK;
+    } catch (const ComError& error) {
+        return error.Code();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }

@@ -1,11 +1,147 @@
 // IUMCInfo: devices and their TOs.
 
-#include "component/EventInfoObj.h"
+#include <initializer_list>
+#include <new>
+#include <string>
+#include <vector>
 
-STDMETHODIMP EventInfoObj::GetDevices(VARIANT*, VARIANT*, VARIANT*, tagAlarmTypes*, tagIUMCErrors*) {
-    return E_NOTIMPL;
+#include "component/ComOwners.h"
+#include "component/EventInfoObj.h"
+#include "deviceinfo/DeviceInfoSupport.h"
+#include "loading/XmlAccess.h"
+
+using namespace deviceinfo;
+
+namespace {
+
+// The TOs of one device, in document order, and how many child nodes of any
+// kind the device element has.
+struct TechnologyObjects {
+    std::vector<std::wstring> names;
+    std::vector<std::wstring> addresses;
+    std::vector<std::wstring> typeIds;
+    long childCount = 0;
+};
+
+bool HasRuntimePrefix(const std::wstring& tagName) { return tagName.compare(0, 2, L"RT") == 0; }
+
+// Every element child counts as a TO unless `runtimeNamesOnly`, which keeps
+// only those named "RT" + address. The address is the tag name without its
+// first two characters, whatever they are.
+TechnologyObjects CollectTechnologyObjects(IXMLDOMNode* device, bool runtimeNamesOnly) {
+    TechnologyObjects tos;
+    const auto children = ChildNodes(device);
+    tos.childCount = ListLength(children.Get());
+    for (long k = 0; k < tos.childCount; ++k) {
+        const DomNode child = ListItem(children.Get(), k);
+        if (!IsElement(child.Get())) continue;
+        const std::wstring tagName = NodeName(child.Get());
+        if (runtimeNamesOnly && !HasRuntimePrefix(tagName)) continue;
+        tos.addresses.push_back(tagName.size() > 2 ? tagName.substr(2) : std::wstring());
+        tos.names.push_back(GetAttributeText(child.Get(), L"Name"));
+        if (runtimeNamesOnly) tos.typeIds.push_back(GetAttributeText(child.Get(), L"TypeID"));
+    }
+    return tos;
 }
-STDMETHODIMP EventInfoObj::GetTOs(BSTR, VARIANT*, VARIANT*, tagIUMCErrors*) { return E_NOTIMPL; }
-STDMETHODIMP EventInfoObj::GetTOsWithTypes(BSTR, VARIANT*, VARIANT*, VARIANT*, tagIUMCErrors*) {
-    return E_NOTIMPL;
+
+}  // namespace
+
+STDMETHODIMP EventInfoObj::GetDevices(VARIANT* DevNames, VARIANT* CheckSums, VARIANT* PBAddrs,
+                                      tagAlarmTypes* AlarmSelection, tagIUMCErrors* pError) {
+    if (!DevNames || !CheckSums || !PBAddrs || !AlarmSelection || !pError) return E_POINTER;
+    for (const VARIANT* output : {DevNames, CheckSums, PBAddrs}) {
+        if (IsRefusedOutput(output)) return E_INVALIDARG;
+    }
+    // The first query of a never-loaded object loads the file; a failed load
+    // shows as a document without root below.
+    if (!m_pDocument) ParseXML(nullptr);
+    *AlarmSelection = static_cast<tagAlarmTypes>(m_model.m_alarmTypes);
+    *pError = IUMC_OK;
+    try {
+        if (!m_pDocument || !DocumentRoot(m_pDocument.Get())) {
+            *pError = IUMC_ERROR_XMLFILE_GENERAL;
+            return E_FAIL;
+        }
+        const DomNode devices = FindElementNamed(m_pDocument.Get(), L"DEVICES");
+        if (!devices) {
+            *pError = IUMC_ERROR_XMLFILE_DEVICE;
+            return E_FAIL;
+        }
+        const auto children = ChildNodes(devices.Get());
+        const long count = ListLength(children.Get());
+        std::vector<std::wstring> names, checkSums, addresses;
+        for (long k = 0; k < count; ++k) {
+            const DomNode child = ListItem(children.Get(), k);
+            if (!IsElement(child.Get())) continue;
+            names.push_back(NodeName(child.Get()));
+            checkSums.push_back(GetAttributeText(child.Get(), L"CheckSum"));
+            addresses.push_back(GetAttributeText(child.Get(), L"MPIDefault"));
+        }
+        SafeArray nameArray = MakeBstrArray(names);
+        SafeArray checkSumArray = MakeBstrArray(checkSums);
+        SafeArray addressArray = MakeBstrArray(addresses);
+        PutArray(DevNames, VT_BSTR, nameArray);
+        PutArray(CheckSums, VT_BSTR, checkSumArray);
+        PutArray(PBAddrs, VT_BSTR, addressArray);
+        if (count == 0) *pError = IUMC_ERROR_XMLFILE_NODEV;
+        return S_OK;
+    } catch (const ComError& error) {
+        return error.Code();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+STDMETHODIMP EventInfoObj::GetTOs(BSTR DevName, VARIANT* TONames, VARIANT* RTAddrs, tagIUMCErrors* pError) {
+    if (!TONames || !RTAddrs || !pError) return E_POINTER;
+    for (VARIANT* output : {TONames, RTAddrs}) {
+        if (IsRefusedOutput(output)) return E_INVALIDARG;
+        VariantInit(output);
+    }
+    if (!m_pDocument) ParseXML(nullptr);
+    *pError = IUMC_OK;
+    try {
+        const DomNode device = FindElementNamed(m_pDocument.Get(), BstrView(DevName));
+        if (!device) return E_INVALIDARG;
+        const TechnologyObjects tos = CollectTechnologyObjects(device.Get(), false);
+        SafeArray nameArray = MakeBstrArray(tos.names);
+        SafeArray addressArray = MakeBstrArray(tos.addresses);
+        PutArray(TONames, VT_BSTR, nameArray);
+        PutArray(RTAddrs, VT_BSTR, addressArray);
+        // Child nodes that are not elements mark the TO information as corrupt;
+        // the TOs found are still returned.
+        if (static_cast<long>(tos.names.size()) < tos.childCount) *pError = IUMC_ERROR_XMLFILE_TOINFO;
+        return S_OK;
+    } catch (const ComError& error) {
+        return error.Code();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+STDMETHODIMP EventInfoObj::GetTOsWithTypes(BSTR DevName, VARIANT* TONames, VARIANT* RTAddrs, VARIANT* TypeIDs,
+                                           tagIUMCErrors* pError) {
+    if (!TONames || !RTAddrs || !TypeIDs || !pError) return E_POINTER;
+    for (VARIANT* output : {TONames, RTAddrs, TypeIDs}) {
+        if (IsRefusedOutput(output)) return E_INVALIDARG;
+        VariantClear(output);
+    }
+    if (!m_pDocument) ParseXML(nullptr);
+    *pError = IUMC_OK;
+    try {
+        const DomNode device = FindElementNamed(m_pDocument.Get(), BstrView(DevName));
+        if (!device) return E_INVALIDARG;
+        const TechnologyObjects tos = CollectTechnologyObjects(device.Get(), true);
+        SafeArray nameArray = MakeBstrArray(tos.names);
+        SafeArray addressArray = MakeBstrArray(tos.addresses);
+        SafeArray typeArray = MakeBstrArray(tos.typeIds);
+        PutArray(TONames, VT_BSTR, nameArray);
+        PutArray(RTAddrs, VT_BSTR, addressArray);
+        PutArray(TypeIDs, VT_BSTR, typeArray);
+        return S_OK;
+    } catch (const ComError& error) {
+        return error.Code();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }

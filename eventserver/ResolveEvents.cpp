@@ -6,7 +6,7 @@
 
 #include "component/ComOwners.h"
 #include "component/EventInfoObj.h"
-#include "eventserver/ArrayOutputs.h"
+#include "component/ArrayOutputs.h"
 #include "eventserver/EventParameters.h"
 #include "eventserver/MessageNumber.h"
 #include "loading/XmlAccess.h"

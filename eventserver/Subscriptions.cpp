@@ -2,12 +2,11 @@
 
 #include "component/ComOwners.h"
 #include "component/EventInfoObj.h"
-#include "eventserver/ArrayOutputs.h"
+#include "component/ArrayOutputs.h"
 
 namespace {
 
 constexpr HRESULT kAttributeNotInCategory = static_cast<HRESULT>(0x80040206);
-
 
 
 }  // namespace

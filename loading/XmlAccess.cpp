@@ -77,7 +77,10 @@ DomNode FindUniqueElement(IXMLDOMDocument* document, std::wstring_view name) {
     ComPtr<IXMLDOMNodeList> list;
     ThrowIfFailed(document->getElementsByTagName(tagName.Get(), &list));
     if (!list || ListLength(list.Get()) != 1) return nullptr;
-    return ListItem(list.Get(), 0);
+    DomNode element = ListItem(list.Get(), 0);
+    // The DOM reads "*" as a wildcard, which no element carries as its name.
+    if (NodeName(element.Get()) != name) return nullptr;
+    return element;
 }
 
 DomNode FindChildByName(IXMLDOMNode* parent, std::wstring_view name) {

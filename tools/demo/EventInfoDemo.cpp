@@ -1,14 +1,18 @@
 // Demo client: creates the registered component by its ProgID, as any
-// client would, loads the registry-named project file and prints what it
-// loaded. The model summary comes from the same component code built into
-// this program, loading the same file, since the interfaces do not expose
-// the load's internal tables.
+// client would, loads the registry-named project file and shows what the
+// two kinds of callers get: the event model and resolved events for an
+// alarms-and-events server, devices, TOs and connection parameters for a
+// configuration client. The model summary comes from the same component
+// code built into this program, loading the same file, since the interfaces
+// do not expose the load's internal tables.
 
 #include <windows.h>
 #include <wrl/client.h>
 
 #include <cstdio>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "IEventInfoServer.h"
 #include "component/ComOwners.h"
@@ -17,6 +21,111 @@
 using Microsoft::WRL::ComPtr;
 
 namespace {
+
+std::string Utf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
+    return out;
+}
+
+std::vector<std::wstring> Texts(const VARIANT& value) {
+    std::vector<std::wstring> out;
+    if (V_VT(&value) != (VT_ARRAY | VT_BSTR)) return out;
+    SAFEARRAY* array = V_ARRAY(&value);
+    SafeArrayData<BSTR> data(array);
+    for (ULONG i = 0; i < array->rgsabound[0].cElements; ++i)
+        out.emplace_back(data[i] ? data[i] : L"", SysStringLen(data[i]));
+    return out;
+}
+
+template <class T>
+std::vector<T> Numbers(const VARIANT& value) {
+    std::vector<T> out;
+    if (!(V_VT(&value) & VT_ARRAY)) return out;
+    SAFEARRAY* array = V_ARRAY(&value);
+    SafeArrayData<T> data(array);
+    for (ULONG i = 0; i < array->rgsabound[0].cElements; ++i) out.push_back(data[i]);
+    return out;
+}
+
+SafeArray TextArray(const std::vector<std::wstring>& texts) {
+    SafeArray array = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(texts.size()));
+    SafeArrayData<BSTR> data(array.Get());
+    for (size_t i = 0; i < texts.size(); ++i) data[i] = Bstr(texts[i]).Detach();
+    return array;
+}
+
+void PutArray(Variant& target, VARTYPE type, SafeArray array) {
+    V_VT(target.Get()) = static_cast<VARTYPE>(VT_ARRAY | type);
+    V_ARRAY(target.Get()) = array.Detach();
+}
+
+SafeArray ByteArray(const std::vector<BYTE>& bytes) {
+    SafeArray array = SafeArray::CreateVector(VT_UI1, static_cast<ULONG>(bytes.size()));
+    SafeArrayData<BYTE> data(array.Get());
+    for (size_t i = 0; i < bytes.size(); ++i) data[i] = bytes[i];
+    return array;
+}
+
+// The VARIANTs of one event's parameters.
+struct EventParameters {
+    VARIANT info;
+    VARIANT params;
+};
+
+EventParameters UserAlarm(std::vector<BYTE> value) {
+    EventParameters event{};
+    SafeArray info = SafeArray::CreateVector(VT_VARIANT, 1);
+    {
+        SafeArrayData<VARIANT> data(info.Get());
+        V_VT(&data[0]) = VT_I4;
+        V_I4(&data[0]) = 1;
+    }
+    SafeArray params = SafeArray::CreateVector(VT_VARIANT, 1);
+    {
+        SafeArrayData<VARIANT> data(params.Get());
+        V_VT(&data[0]) = VT_ARRAY | VT_UI1;
+        V_ARRAY(&data[0]) = ByteArray(value).Detach();
+    }
+    V_VT(&event.info) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&event.info) = info.Detach();
+    V_VT(&event.params) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&event.params) = params.Detach();
+    return event;
+}
+
+EventParameters ToAlarm(std::vector<LONG> values) {
+    EventParameters event{};
+    SafeArray params = SafeArray::CreateVector(VT_VARIANT, static_cast<ULONG>(values.size()));
+    {
+        SafeArrayData<VARIANT> data(params.Get());
+        for (size_t i = 0; i < values.size(); ++i) {
+            V_VT(&data[i]) = VT_I4;
+            V_I4(&data[i]) = values[i];
+        }
+    }
+    V_VT(&event.params) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&event.params) = params.Detach();
+    return event;
+}
+
+EventParameters Diagnosis(std::vector<BYTE> record) {
+    EventParameters event{};
+    V_VT(&event.params) = VT_ARRAY | VT_UI1;
+    V_ARRAY(&event.params) = ByteArray(record).Detach();
+    return event;
+}
+
+ComPtr<IUnknown> CreateByProgId() {
+    CLSID clsid;
+    HRESULT hr = CLSIDFromProgID(L"CorvalisEventInfo.EventInfoObj", &clsid);
+    ComPtr<IUnknown> object;
+    if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
+    if (FAILED(hr)) std::printf("cannot create CorvalisEventInfo.EventInfoObj: 0x%08lX\n", static_cast<unsigned long>(hr));
+    return object;
+}
 
 const char* EventClassName(int32_t eventClass) {
     switch (eventClass) {
@@ -27,25 +136,6 @@ const char* EventClassName(int32_t eventClass) {
     }
 }
 
-int LoadThroughProgId() {
-    CLSID clsid;
-    HRESULT hr = CLSIDFromProgID(L"CorvalisEventInfo.EventInfoObj", &clsid);
-    if (FAILED(hr)) {
-        std::printf("CorvalisEventInfo.EventInfoObj is not registered (0x%08lX)\n", static_cast<unsigned long>(hr));
-        return 1;
-    }
-    ComPtr<IEventInfoInit> init;
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&init));
-    if (FAILED(hr)) {
-        std::printf("CoCreateInstance failed: 0x%08lX\n", static_cast<unsigned long>(hr));
-        return 1;
-    }
-    hr = init->ParseXML(nullptr);
-    std::printf("ParseXML (registered component): 0x%08lX%s\n", static_cast<unsigned long>(hr),
-                hr == S_OK ? " S_OK" : "");
-    return hr == S_OK ? 0 : 1;
-}
-
 void PrintModelSummary() {
     ComPtr<IEventInfoInit> init;
     if (FAILED(EventInfoObj::CreateInstance(nullptr, IID_PPV_ARGS(&init)))) return;
@@ -54,26 +144,292 @@ void PrintModelSummary() {
     const EventModelTables& model = object->Model();
     std::printf("Project mode: %s\n", object->ProjectMode() ? "yes" : "no");
     if (FAILED(hr)) return;
-
     std::map<int32_t, int> perClass;
     for (const auto& [id, category] : model.m_mapCategories) ++perClass[category.eventClass];
-    std::printf("Categories: %zu\n", model.m_mapCategories.size());
-    for (const auto& [eventClass, count] : perClass) std::printf("  %-12s %d\n", EventClassName(eventClass), count);
-    std::printf("Alarm types found: 0x%X (%s%s%s)\n", model.m_alarmTypes,
-                (model.m_alarmTypes & ALARM_TYPE_PROJECT) ? " project" : "",
-                (model.m_alarmTypes & ALARM_TYPE_TO) ? " TO" : "",
+    std::printf("Categories: %zu (", model.m_mapCategories.size());
+    const char* separator = "";
+    for (const auto& [eventClass, count] : perClass) {
+        std::printf("%s%s %d", separator, EventClassName(eventClass), count);
+        separator = ", ";
+    }
+    std::printf(")\nAlarm types found: 0x%X:%s%s%s\n", model.m_alarmTypes,
+                (model.m_alarmTypes & ALARM_TYPE_PROJECT) ? " user alarms" : "",
+                (model.m_alarmTypes & ALARM_TYPE_TO) ? " TO alarms" : "",
                 (model.m_alarmTypes & ALARM_TYPE_DIAGBUFFER) ? " diagnosis" : "");
-    std::printf("Attributes: %zu definitions, %zu names\n", model.m_mapAttributes.size(),
+    std::printf("Attributes: %zu definitions under %zu names\n", model.m_mapAttributes.size(),
                 model.m_mapAttributeKeys.size());
     std::printf("Event source paths: %zu\n", object->SourceCategories().size());
+}
+
+void PrintCategories(IEventModel* b) {
+    Variant ids, descriptions;
+    b->GetCategories(0x70, ids.Get(), descriptions.Get());
+    const auto categoryIds = Numbers<LONG>(*ids.Get());
+    const auto texts = Texts(*descriptions.Get());
+    std::printf("\nCategories and their attributes (interface B):\n");
+    for (size_t i = 0; i < categoryIds.size(); ++i) {
+        std::printf("  0x%06lX  %s\n", static_cast<unsigned long>(categoryIds[i]), Utf8(texts[i]).c_str());
+        Variant attributeIds, types, attributeTexts;
+        b->GetCategoryAttributes(categoryIds[i], attributeIds.Get(), types.Get(), attributeTexts.Get());
+        const auto attributes = Numbers<LONG>(*attributeIds.Get());
+        const auto valueTypes = Numbers<SHORT>(*types.Get());
+        const auto names = Texts(*attributeTexts.Get());
+        for (size_t k = 0; k < attributes.size(); ++k)
+            std::printf("      attribute %5ld  type %2d  %s\n", static_cast<long>(attributes[k]), valueTypes[k],
+                        Utf8(names[k]).c_str());
+    }
+}
+
+void PrintMessageIds(IEventMessageIds* a, const wchar_t* source) {
+    Variant ids;
+    const HRESULT hr = a->GetSourceMessageIds(Bstr(source).Get(), ids.Get());
+    std::printf("\nMessage ids of the source %s (interface A): ", Utf8(source).c_str());
+    if (FAILED(hr)) {
+        std::printf("0x%08lX\n", static_cast<unsigned long>(hr));
+        return;
+    }
+    for (const auto& id : Texts(*ids.Get())) std::printf("%s ", Utf8(id).c_str());
+    std::printf("\n");
+}
+
+struct DemoEvent {
+    const wchar_t* message;
+    const wchar_t* source;
+    EventParameters parameters;
+};
+
+void ResolveBatch(IEventModel* b, const std::vector<DemoEvent>& events, LONG language) {
+    LONG handle = 0;
+    b->CreateSubscription(&handle);
+    // Select the message text and every other attribute of each category.
+    Variant ids, descriptions;
+    b->GetCategories(0x70, ids.Get(), descriptions.Get());
+    for (LONG category : Numbers<LONG>(*ids.Get())) {
+        Variant attributeIds, types, texts, results;
+        if (b->GetCategoryAttributes(category, attributeIds.Get(), types.Get(), texts.Get()) != S_OK) continue;
+        if (V_VT(attributeIds.Get()) == VT_EMPTY) continue;
+        b->SelectAttributes(handle, category, *attributeIds.Get(), results.Get());
+    }
+
+    std::vector<std::wstring> names, sources;
+    for (const auto& event : events) {
+        names.push_back(event.message);
+        sources.push_back(event.source);
+    }
+    Variant nameArray, sourceArray, infoArray, paramArray;
+    PutArray(nameArray, VT_BSTR, TextArray(names));
+    PutArray(sourceArray, VT_BSTR, TextArray(sources));
+    SafeArray infos = SafeArray::CreateVector(VT_VARIANT, static_cast<ULONG>(events.size()));
+    SafeArray params = SafeArray::CreateVector(VT_VARIANT, static_cast<ULONG>(events.size()));
+    {
+        SafeArrayData<VARIANT> i(infos.Get()), p(params.Get());
+        for (size_t k = 0; k < events.size(); ++k) {
+            VariantCopy(&i[k], const_cast<VARIANT*>(&events[k].parameters.info));
+            VariantCopy(&p[k], const_cast<VARIANT*>(&events[k].parameters.params));
+        }
+    }
+    PutArray(infoArray, VT_VARIANT, std::move(infos));
+    PutArray(paramArray, VT_VARIANT, std::move(params));
+
+    Variant reserved, alarmTypes, categoryIds, attributeIds, attributeValues, results;
+    const HRESULT hr = b->ResolveEvents(handle, language, *nameArray.Get(), *sourceArray.Get(), *infoArray.Get(),
+                                        *paramArray.Get(), reserved.Get(), alarmTypes.Get(), categoryIds.Get(),
+                                        attributeIds.Get(), attributeValues.Get(), results.Get());
+    std::printf("\nResolveEvents, language 0x%04lX: 0x%08lX\n", static_cast<unsigned long>(language),
+                static_cast<unsigned long>(hr));
+    std::printf("  %-16s %-20s %-9s %4s %-10s  %s\n", "message", "source", "category", "type", "result", "text");
+    const auto types = Numbers<LONG>(*alarmTypes.Get());
+    const auto categories = Numbers<LONG>(*categoryIds.Get());
+    const auto codes = Numbers<LONG>(*results.Get());
+    std::vector<VARIANT> values = Numbers<VARIANT>(*attributeValues.Get());
+    for (size_t k = 0; k < events.size() && k < codes.size(); ++k) {
+        const auto texts = Texts(values[k]);
+        std::printf("  %-16s %-20s 0x%06lX %4ld 0x%08lX  %s\n", Utf8(names[k]).c_str(), Utf8(sources[k]).c_str(),
+                    static_cast<unsigned long>(categories[k]), static_cast<long>(types[k]),
+                    static_cast<unsigned long>(codes[k]), texts.empty() ? "" : Utf8(texts[0]).c_str());
+    }
+    b->DeleteSubscription(handle);
+}
+
+// Example events of both bundled projects; each run resolves those of the
+// devices the loaded project has, and one of an unknown source.
+std::vector<DemoEvent> ExampleEvents(const std::vector<std::wstring>& devices) {
+    std::vector<DemoEvent> all = {
+        {L"Alarm17", L"/PLC_Line1/U7SQ", UserAlarm({0x01, 0x2C})},
+        {L"Alarm18", L"/PLC_Line2/U7SQ", UserAlarm({0x04, 0xD2})},
+        {L"Alarm19", L"/PLC_Line1/U7SQ", UserAlarm({0xA5})},
+        {L"Alarm20", L"/PLC_Remote/U7SQ", UserAlarm({0x40, 0x20, 0x00, 0x00})},
+        {L"TO_ALARM30001", L"/PLC_Line1/RT1", ToAlarm({5, 7})},
+        {L"TO_ALARM30002", L"/PLC_Remote/RT3", ToAlarm({3})},
+        {L"DIAGNOSIS: 4302", L"/PLC_Line2/U7DIAG", Diagnosis({0x12, 0x34, 0xAB, 0xCD, 0, 0, 0, 0, 0, 0})},
+        {L"Alarm1", L"/Filler_PLC/U7SQ", UserAlarm({0x03})},
+        {L"Alarm2", L"/Filler_PLC/U7SQ", UserAlarm({0x05, 0xDC})},
+        {L"Alarm1", L"/Labeller_PLC/U7SQ", UserAlarm({0x00, 0x00, 0x01, 0x00})},
+        {L"DIAGNOSIS: 101", L"/Filler_PLC/USERDIAG", Diagnosis({0, 0, 0x00, 0x30, 0, 0, 0, 0, 0, 0})},
+        {L"TO_ALARM30001", L"/Labeller_PLC/RT2", ToAlarm({9})},
+    };
+    std::vector<DemoEvent> events;
+    for (auto& event : all) {
+        const std::wstring source = event.source;
+        bool known = false;
+        for (const auto& device : devices) known = known || source.rfind(L"/" + device + L"/", 0) == 0;
+        if (known) {
+            events.push_back(event);
+        } else {
+            VariantClear(&event.parameters.info);
+            VariantClear(&event.parameters.params);
+        }
+    }
+    events.push_back({L"Alarm17", L"/NoSuchDevice/U7SQ", {}});
+    return events;
+}
+
+std::vector<std::wstring> DeviceNames(IUnknown* object) {
+    ComPtr<IUMCInfo> info;
+    object->QueryInterface(IID_PPV_ARGS(&info));
+    Variant names, checkSums, addresses;
+    tagAlarmTypes alarms{};
+    tagIUMCErrors error{};
+    info->GetDevices(names.Get(), checkSums.Get(), addresses.Get(), &alarms, &error);
+    return Texts(*names.Get());
+}
+
+void PrintEventServerView(IUnknown* object) {
+    ComPtr<IEventModel> b;
+    ComPtr<IEventMessageIds> a;
+    object->QueryInterface(IID_PPV_ARGS(&b));
+    object->QueryInterface(IID_PPV_ARGS(&a));
+    PrintCategories(b.Get());
+    const std::vector<std::wstring> devices = DeviceNames(object);
+    if (!devices.empty()) PrintMessageIds(a.Get(), (L"/" + devices.front() + L"/U7SQ").c_str());
+
+    std::vector<DemoEvent> events = ExampleEvents(devices);
+    for (LONG language : {0x0407L, 0x0409L}) ResolveBatch(b.Get(), events, language);
+    for (auto& event : events) {
+        VariantClear(&event.parameters.info);
+        VariantClear(&event.parameters.params);
+    }
+}
+
+std::string VariantText(VARIANT& value) {
+    if (V_VT(&value) == VT_EMPTY) return "(empty)";
+    if (V_VT(&value) == (VT_ARRAY | VT_UI1)) {
+        std::string bytes;
+        char hex[8];
+        for (BYTE b : Numbers<BYTE>(value)) {
+            std::snprintf(hex, sizeof hex, "%02X ", b);
+            bytes += hex;
+        }
+        return bytes.empty() ? "(no bytes)" : bytes;
+    }
+    if (V_VT(&value) == VT_BOOL) return std::to_string(static_cast<unsigned short>(V_BOOL(&value)));
+    if (V_VT(&value) == VT_DATE) {
+        char days[64];
+        std::snprintf(days, sizeof days, "%.6f days", V_DATE(&value));
+        return days;
+    }
+    if (V_VT(&value) == VT_UI1 || V_VT(&value) == VT_UI2 || V_VT(&value) == VT_UI4)
+        return std::to_string(static_cast<unsigned long>(V_UI4(&value)) &
+                              (V_VT(&value) == VT_UI1 ? 0xFFul : V_VT(&value) == VT_UI2 ? 0xFFFFul : 0xFFFFFFFFul));
+    Variant text;
+    if (FAILED(VariantChangeType(text.Get(), &value, 0, VT_BSTR))) return "?";
+    return "\"" + Utf8(V_BSTR(text.Get()) ? V_BSTR(text.Get()) : L"") + "\"";
+}
+
+const char* const kParameterNames[] = {
+    "", "BAUDRATE", "CONNNAME", "VFD", "CP", "LOCSAP", "ADDRESS", "REMSAP", "INITIATE", "PASSIVE",
+    "OPTIMIZEK4READ", "OPTIMIZEK4WRITE", "EVENTSALARM", "EVENTSTOALARM", "EVENTSDIAG", "CONSISTENCE",
+    "DEFAULTSEVERITYALARM", "INDIVIDUALSEVERITYALARM", "DEFAULTSEVERITYDIAG", "INDIVIDUALSEVERITYDIAG",
+    "CREDITS", "PDUSize", "ABORTCONNECTIONAFTER", "TIMEOUT", "CONNECTTIMEOUT", "AUTOPASSWORDRESET",
+    "SZLREPEAT", "SZLWAIT", "UTCTimeBias", "StatePath", "REMNSAP"};
+
+const char* TypeName(VARTYPE type) {
+    switch (type) {
+    case VT_EMPTY: return "VT_EMPTY";
+    case VT_BSTR: return "VT_BSTR";
+    case VT_BOOL: return "VT_BOOL";
+    case VT_UI1: return "VT_UI1";
+    case VT_UI2: return "VT_UI2";
+    case VT_UI4: return "VT_UI4";
+    case VT_DATE: return "VT_DATE";
+    case VT_ARRAY | VT_UI1: return "VT_ARRAY|VT_UI1";
+    default: return "?";
+    }
+}
+
+void PrintParameters(IUMCInfo* info, const std::wstring& device) {
+    std::printf("\nConnection parameters of %s (IUMCInfo::GetConnectionInfo):\n", Utf8(device).c_str());
+    std::printf("  %2s %-24s %-10s %-16s %s\n", "id", "parameter", "result", "type", "value");
+    for (int id = 1; id <= 30; ++id) {
+        Variant value;
+        tagIUMCErrors error = IUMC_OK;
+        Bstr name(device);
+        BSTR deviceName = name.Get();
+        const HRESULT hr = info->GetConnectionInfo(&deviceName, static_cast<tagConfigParams>(id), value.Get(), &error);
+        std::printf("  %2d %-24s 0x%08lX %-16s %s%s\n", id, kParameterNames[id], static_cast<unsigned long>(hr),
+                    TypeName(V_VT(value.Get())), VariantText(*value.Get()).c_str(),
+                    error == IUMC_ERROR_XMLFILE_NOINFOAVAILABLE ? "  (no info available)" : "");
+    }
+}
+
+void PrintDeviceView(IUnknown* object) {
+    ComPtr<IUMCInfo> info;
+    object->QueryInterface(IID_PPV_ARGS(&info));
+    Variant names, checkSums, addresses;
+    tagAlarmTypes alarms{};
+    tagIUMCErrors error{};
+    const HRESULT hr = info->GetDevices(names.Get(), checkSums.Get(), addresses.Get(), &alarms, &error);
+    std::printf("\nDevices (IUMCInfo::GetDevices: 0x%08lX, alarm types 0x%X, error %d):\n",
+                static_cast<unsigned long>(hr), alarms, error);
+    const auto devices = Texts(*names.Get());
+    const auto sums = Texts(*checkSums.Get());
+    const auto addressTexts = Texts(*addresses.Get());
+    for (size_t i = 0; i < devices.size(); ++i) {
+        std::printf("  %-14s checksum %-10s address %s\n", Utf8(devices[i]).c_str(), Utf8(sums[i]).c_str(),
+                    Utf8(addressTexts[i]).c_str());
+        Variant toNames, runtimeAddresses, typeIds;
+        tagIUMCErrors toError{};
+        info->GetTOsWithTypes(Bstr(devices[i]).Get(), toNames.Get(), runtimeAddresses.Get(), typeIds.Get(), &toError);
+        const auto tos = Texts(*toNames.Get());
+        const auto rt = Texts(*runtimeAddresses.Get());
+        const auto types = Texts(*typeIds.Get());
+        for (size_t k = 0; k < tos.size(); ++k)
+            std::printf("      TO %-12s runtime address %-4s type %s\n", Utf8(tos[k]).c_str(), Utf8(rt[k]).c_str(),
+                        k < types.size() ? Utf8(types[k]).c_str() : "");
+    }
+    if (devices.empty()) return;
+    PrintParameters(info.Get(), devices.front());
+    for (const auto& device : devices) {
+        Variant value;
+        tagIUMCErrors routeError{};
+        Bstr name(device);
+        BSTR deviceName = name.Get();
+        if (info->GetConnectionInfo(&deviceName, CONFIG_REMNSAP, value.Get(), &routeError) == S_OK) {
+            PrintParameters(info.Get(), device);  // the first routed device
+            break;
+        }
+    }
 }
 
 }  // namespace
 
 int wmain() {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-    const int status = LoadThroughProgId();
-    PrintModelSummary();
+    int status = 1;
+    {
+        ComPtr<IUnknown> object = CreateByProgId();
+        ComPtr<IEventInfoInit> init;
+        if (object && SUCCEEDED(object.As(&init))) {
+            const HRESULT hr = init->ParseXML(nullptr);
+            std::printf("ParseXML: 0x%08lX%s\n", static_cast<unsigned long>(hr), hr == S_OK ? " (S_OK)" : "");
+            PrintModelSummary();
+            if (hr == S_OK) {
+                PrintEventServerView(object.Get());
+                PrintDeviceView(object.Get());
+                status = 0;
+            }
+        }
+    }
     CoUninitialize();
     return status;
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+// Shared pieces of the IUMCInfo methods: finding an element by its exact tag
+// name, and the BSTR and byte arrays they hand out in VARIANTs.
+
+#include <windows.h>
+#include <oleauto.h>
+#include <msxml2.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "component/ArrayOutputs.h"
+#include "component/ComOwners.h"
+#include "loading/XmlAccess.h"
+
+namespace deviceinfo {
+
+inline std::wstring_view BstrView(BSTR text) { return {text ? text : L"", SysStringLen(text)}; }
+
+// The only element of the document whose tag name is exactly `name`; null
+// when there is none or several, when the name is empty or when nothing was
+// loaded.
+inline DomNode FindElementNamed(IXMLDOMDocument* document, std::wstring_view name) {
+    if (!document || name.empty()) return nullptr;
+    return FindUniqueElement(document, name);
+}
+
+// An output VARIANT the caller marked as unusable.
+inline bool IsRefusedOutput(const VARIANT* value) { return V_VT(value) == VT_ERROR || V_VT(value) == VT_NULL; }
+
+
+
+
+}  // namespace deviceinfo

@@ -1,0 +1,430 @@
+// Benchmark of the registered component on generated project files.
+//
+//   eventinfo_benchmark.exe OUTPUT.md SIZE=DATADIR [SIZE=DATADIR ...]
+//
+// Each DATADIR holds opc2\bink4\corvalis\XML\OPC_AE.xml as the generator
+// writes it. Every figure is the median of repeated runs; ratios compare
+// figures measured in the same run.
+
+#include <windows.h>
+#include <msxml2.h>
+#include <psapi.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "IEventInfoServer.h"
+#include "component/ComOwners.h"
+#include "loading/ProjectFilePath.h"
+#include "loading/XmlAccess.h"
+#include "tools/common/DebugOutputListener.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+// Median seconds of one call, repeating until `budget` seconds or `maxRuns`.
+double Median(const std::function<void()>& call, int maxRuns, double budget = 1.0) {
+    std::vector<double> times;
+    const auto start = Clock::now();
+    while (static_cast<int>(times.size()) < maxRuns && (times.size() < 3 || Seconds(start) < budget)) {
+        const auto t = Clock::now();
+        call();
+        times.push_back(Seconds(t));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+size_t PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    return counters.PrivateUsage;
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+void SetDataPath(const std::wstring& base) {
+    HKEY key = nullptr;
+    const std::wstring path(kDataPathKey, kDataPathKey + strlen(kDataPathKey));
+    const std::wstring value(kDataPathValue, kDataPathValue + strlen(kDataPathValue));
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExW(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(base.c_str()),
+                   static_cast<DWORD>((base.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+DomDocument LoadDomFromBytes(const std::string& bytes) {
+    DomDocument document = CreateDomDocument();
+    document->put_async(VARIANT_FALSE);
+    document->put_resolveExternals(VARIANT_FALSE);
+    SafeArray array = SafeArray::CreateVector(VT_UI1, static_cast<ULONG>(bytes.size()));
+    {
+        SafeArrayData<char> data(array.Get());
+        std::copy(bytes.begin(), bytes.end(), data.Get());
+    }
+    Variant source;
+    V_VT(source.Get()) = VT_ARRAY | VT_UI1;
+    V_ARRAY(source.Get()) = array.Detach();
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    document->load(*source.Get(), &loaded);
+    return document;
+}
+
+DomDocument LoadDomByName(const std::wstring& path) {
+    DomDocument document = CreateDomDocument();
+    document->put_async(VARIANT_FALSE);
+    Variant source;
+    V_VT(source.Get()) = VT_BSTR;
+    V_BSTR(source.Get()) = Bstr(path).Detach();
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    document->load(*source.Get(), &loaded);
+    return document;
+}
+
+ComPtr<IUnknown> CreateLoadedComponent() {
+    CLSID clsid{};
+    CLSIDFromProgID(L"CorvalisEventInfo.EventInfoObj", &clsid);
+    ComPtr<IEventInfoInit> init;
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&init));
+    if (!init || FAILED(init->ParseXML(nullptr))) return nullptr;
+    ComPtr<IUnknown> object;
+    init.As(&object);
+    return object;
+}
+
+// One row of the report.
+struct Figure {
+    std::string size, what, value, note;
+};
+
+class Report {
+public:
+    void Add(const std::string& size, const std::string& what, const std::string& value, const std::string& note = {}) {
+        m_rows.push_back({size, what, value, note});
+        std::printf("%-3s %-62s %16s  %s\n", size.c_str(), what.c_str(), value.c_str(), note.c_str());
+        std::fflush(stdout);
+    }
+    const std::vector<Figure>& Rows() const { return m_rows; }
+
+private:
+    std::vector<Figure> m_rows;
+};
+
+std::string Micro(double seconds) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f us", seconds * 1e6);
+    return text;
+}
+std::string Milli(double seconds) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f ms", seconds * 1e3);
+    return text;
+}
+std::string Number(double value, const char* unit) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f%s", value, unit);
+    return text;
+}
+
+std::vector<std::wstring> DeviceNames(IUMCInfo* info) {
+    Variant names, sums, addresses;
+    tagAlarmTypes alarms{};
+    tagIUMCErrors error{};
+    info->GetDevices(names.Get(), sums.Get(), addresses.Get(), &alarms, &error);
+    std::vector<std::wstring> out;
+    if (V_VT(names.Get()) != (VT_ARRAY | VT_BSTR)) return out;
+    SAFEARRAY* array = V_ARRAY(names.Get());
+    SafeArrayData<BSTR> data(array);
+    for (ULONG i = 0; i < array->rgsabound[0].cElements; ++i) out.emplace_back(data[i]);
+    return out;
+}
+
+// Device, TO and message numbers of a benchmark category as the generator
+// lays them out: TO RT(t+1) of every device d with d % 10 == t has the type
+// of the t-th benchmark category.
+struct BenchCategory {
+    int messages;
+    int toIndex;
+};
+
+class SizeBenchmark {
+public:
+    SizeBenchmark(std::string size, std::wstring base, Report& report)
+        : m_size(std::move(size)), m_base(std::move(base)), m_report(report) {
+        m_file = m_base + std::wstring(kProjectFileTail, kProjectFileTail + strlen(kProjectFileTail));
+    }
+
+    void Run() {
+        SetDataPath(m_base);
+        const std::string bytes = ReadBytes(m_file);
+        m_report.Add(m_size, "project file size", Number(bytes.size() / 1048576.0, " MB"));
+        const int loadRuns = bytes.size() > 20'000'000 ? 3 : 7;
+        Loads(bytes, loadRuns);
+        Memory(bytes);
+        ComPtr<IUnknown> object = CreateLoadedComponent();
+        if (!object) {
+            m_report.Add(m_size, "ParseXML", "failed");
+            return;
+        }
+        DeviceQueries(object.Get(), bytes);
+        CategoryQueries(object.Get());
+        Resolution(object.Get());
+    }
+
+private:
+    void Loads(const std::string& bytes, int runs) {
+        const double dom = Median([&] { LoadDomFromBytes(bytes); }, runs, 0);
+        const double parse = Median([&] { CreateLoadedComponent(); }, runs, 0);
+        m_report.Add(m_size, "DOM load of the file's bytes", Milli(dom));
+        m_report.Add(m_size, "ParseXML (load, build passes, indexes)", Milli(parse));
+        m_report.Add(m_size, "ParseXML / DOM load", Number(parse / dom, "x"), "target <= 1.3");
+        const double byName = Median([&] { LoadDomByName(m_file); }, 1, 0);
+        m_report.Add(m_size, "DOM load by file name (the load before this change)", Milli(byName),
+                     Number(byName / dom, "x the byte load").c_str());
+    }
+
+    void Memory(const std::string& bytes) {
+        const size_t before = PrivateBytes();
+        size_t dom = 0;
+        {
+            DomDocument document = LoadDomFromBytes(bytes);
+            dom = PrivateBytes() - before;
+        }
+        const size_t beforeComponent = PrivateBytes();
+        ComPtr<IUnknown> object = CreateLoadedComponent();
+        const size_t component = PrivateBytes() - beforeComponent;
+        m_report.Add(m_size, "private bytes after the DOM load alone", Number(dom / 1048576.0, " MB"));
+        m_report.Add(m_size, "private bytes after ParseXML", Number(component / 1048576.0, " MB"));
+        m_report.Add(m_size, "memory ParseXML / DOM", Number(double(component) / double(dom), "x"), "target <= 1.3");
+    }
+
+    void DeviceQueries(IUnknown* object, const std::string& bytes) {
+        ComPtr<IUMCInfo> info;
+        object->QueryInterface(IID_PPV_ARGS(&info));
+        const double devices = Median([&] { DeviceNames(info.Get()); }, 50);
+        m_report.Add(m_size, "GetDevices", Milli(devices));
+        const std::vector<std::wstring> names = DeviceNames(info.Get());
+        if (names.empty()) return;
+
+        const DomDocument document = LoadDomFromBytes(bytes);
+        const Bstr tag(names.back());
+        const double search = Median([&] {
+            ComPtr<IXMLDOMNodeList> list;
+            document->getElementsByTagName(tag.Get(), &list);
+            long length = 0;
+            if (list) list->get_length(&length);
+        }, 20);
+        m_report.Add(m_size, "whole-document getElementsByTagName (reference)", Milli(search));
+
+        const std::pair<const char*, size_t> positions[] = {
+            {"first", 0}, {"middle", names.size() / 2}, {"last", names.size() - 1}};
+        for (const auto& [where, index] : positions) {
+            Bstr name(names[index]);
+            const double tos = Median([&] {
+                Variant toNames, addresses;
+                tagIUMCErrors error{};
+                info->GetTOs(name.Get(), toNames.Get(), addresses.Get(), &error);
+            }, 2000);
+            const double connection = Median([&] {
+                Variant value;
+                tagIUMCErrors error{};
+                BSTR device = name.Get();
+                info->GetConnectionInfo(&device, CONFIG_TIMEOUT, value.Get(), &error);
+            }, 2000);
+            m_report.Add(m_size, std::string("GetTOs, ") + where + " device", Micro(tos),
+                         Number(tos / search * 1000, "/1000 of a search"));
+            m_report.Add(m_size, std::string("GetConnectionInfo, ") + where + " device", Micro(connection),
+                         Number(connection / search * 1000, "/1000 of a search"));
+        }
+    }
+
+    void CategoryQueries(IUnknown* object) {
+        ComPtr<IEventModel> b;
+        ComPtr<IEventMessageIds> a;
+        object->QueryInterface(IID_PPV_ARGS(&b));
+        object->QueryInterface(IID_PPV_ARGS(&a));
+        m_report.Add(m_size, "GetCategories", Micro(Median([&] {
+            Variant ids, texts;
+            b->GetCategories(0x70, ids.Get(), texts.Get());
+        }, 2000)));
+        m_report.Add(m_size, "GetCategoryAttributes", Micro(Median([&] {
+            Variant ids, types, texts;
+            b->GetCategoryAttributes(0x200001, ids.Get(), types.Get(), texts.Get());
+        }, 2000)));
+        m_report.Add(m_size, "GetCategoryMessageIds (user alarms)", Micro(Median([&] {
+            Variant ids;
+            a->GetCategoryMessageIds(0x200001, ids.Get());
+        }, 200)));
+    }
+
+    static LONG CategoryOf(IEventMessageIds*, IEventModel* b, const std::wstring& source) {
+        // Resolve one event to learn the source's category.
+        Variant names, sources, reserved, types, categories, ids, values, results;
+        SafeArray nameArray = SafeArray::CreateVector(VT_BSTR, 1);
+        SafeArray sourceArray = SafeArray::CreateVector(VT_BSTR, 1);
+        {
+            SafeArrayData<BSTR> n(nameArray.Get()), s(sourceArray.Get());
+            n[0] = Bstr(L"TO_ALARM1").Detach();
+            s[0] = Bstr(source).Detach();
+        }
+        V_VT(names.Get()) = VT_ARRAY | VT_BSTR;
+        V_ARRAY(names.Get()) = nameArray.Detach();
+        V_VT(sources.Get()) = VT_ARRAY | VT_BSTR;
+        V_ARRAY(sources.Get()) = sourceArray.Detach();
+        LONG handle = 0;
+        b->CreateSubscription(&handle);
+        VARIANT empty;
+        VariantInit(&empty);
+        b->ResolveEvents(handle, 0x409, *names.Get(), *sources.Get(), empty, empty, reserved.Get(), types.Get(),
+                         categories.Get(), ids.Get(), values.Get(), results.Get());
+        b->DeleteSubscription(handle);
+        if (V_VT(categories.Get()) != (VT_ARRAY | VT_I4)) return 0;
+        SafeArrayData<LONG> data(V_ARRAY(categories.Get()));
+        return data[0];
+    }
+
+    void Resolution(IUnknown* object) {
+        ComPtr<IEventModel> b;
+        ComPtr<IEventMessageIds> a;
+        object->QueryInterface(IID_PPV_ARGS(&b));
+        object->QueryInterface(IID_PPV_ARGS(&a));
+        const BenchCategory categories[] = {{100, 0}, {1000, 1}, {10000, 2}};
+        for (const BenchCategory& category : categories) {
+            wchar_t source[64];
+            std::swprintf(source, 64, L"/PLC_%05d/RT%d", category.toIndex, category.toIndex + 1);
+            const LONG categoryId = CategoryOf(a.Get(), b.Get(), source);
+            if (categoryId == 0) continue;  // this size has no such category
+            LONG handle = 0;
+            b->CreateSubscription(&handle);
+            Variant attributeIds, attributeTypes, descriptions;
+            b->GetCategoryAttributes(categoryId, attributeIds.Get(), attributeTypes.Get(), descriptions.Get());
+            // The message text, the process parameter and one project attribute.
+            SafeArray selection = SafeArray::CreateVector(VT_I4, 3);
+            {
+                SafeArrayData<LONG> ids(selection.Get());
+                SafeArrayData<LONG> known(V_ARRAY(attributeIds.Get()));
+                ids[0] = -1;
+                ids[1] = 1;
+                ids[2] = known[V_ARRAY(attributeIds.Get())->rgsabound[0].cElements - 1];
+            }
+            Variant selectionValue, selectResults;
+            V_VT(selectionValue.Get()) = VT_ARRAY | VT_I4;
+            V_ARRAY(selectionValue.Get()) = selection.Detach();
+            b->SelectAttributes(handle, categoryId, *selectionValue.Get(), selectResults.Get());
+
+            for (ULONG batch : {1u, 100u, 10000u}) {
+                Batch events(batch, category.messages, source);
+                const auto resolve = [&] {
+                    Variant reserved, types, ids, attributes, values, results;
+                    b->ResolveEvents(handle, 0x407, *events.names.Get(), *events.sources.Get(), *events.info.Get(),
+                                     *events.params.Get(), reserved.Get(), types.Get(), ids.Get(), attributes.Get(),
+                                     values.Get(), results.Get());
+                };
+                const double seconds = Median(resolve, batch == 1 ? 5000 : 50, 2.0);
+                char what[128];
+                std::snprintf(what, sizeof what, "ResolveEvents, %5d messages, batch %5lu", category.messages,
+                              static_cast<unsigned long>(batch));
+                m_report.Add(m_size, what, Number(batch / seconds / 1000, "k ev/s"), Micro(seconds / batch) + " per event");
+                if (batch == 10000 && category.messages == 10000) {
+                    DebugOutputListener listener;
+                    const double heard = Median(resolve, 5, 5.0);
+                    m_report.Add(m_size, "ResolveEvents, 10000 messages, batch 10000, with a debug listener",
+                                 Number(batch / heard / 1000, "k ev/s"),
+                                 Micro(heard / batch) + " per event, " + std::to_string(listener.Messages()) +
+                                     " trace lines heard");
+                }
+            }
+            b->DeleteSubscription(handle);
+        }
+    }
+
+    // A batch of TO alarms of one source with two integer parameters each.
+    struct Batch {
+        Variant names, sources, info, params;
+        Batch(ULONG count, int messages, const wchar_t* source) {
+            std::mt19937 random(count * 7919u + static_cast<unsigned>(messages));
+            SafeArray nameArray = SafeArray::CreateVector(VT_BSTR, count);
+            SafeArray sourceArray = SafeArray::CreateVector(VT_BSTR, count);
+            SafeArray paramArray = SafeArray::CreateVector(VT_VARIANT, count);
+            {
+                SafeArrayData<BSTR> n(nameArray.Get()), s(sourceArray.Get());
+                SafeArrayData<VARIANT> p(paramArray.Get());
+                for (ULONG i = 0; i < count; ++i) {
+                    n[i] = Bstr(L"TO_ALARM" + std::to_wstring(1 + random() % messages)).Detach();
+                    s[i] = Bstr(source).Detach();
+                    SafeArray values = SafeArray::CreateVector(VT_VARIANT, 2);
+                    {
+                        SafeArrayData<VARIANT> v(values.Get());
+                        V_VT(&v[0]) = VT_I4;
+                        V_I4(&v[0]) = static_cast<LONG>(i);
+                        V_VT(&v[1]) = VT_I4;
+                        V_I4(&v[1]) = 42;
+                    }
+                    V_VT(&p[i]) = VT_ARRAY | VT_VARIANT;
+                    V_ARRAY(&p[i]) = values.Detach();
+                }
+            }
+            V_VT(names.Get()) = VT_ARRAY | VT_BSTR;
+            V_ARRAY(names.Get()) = nameArray.Detach();
+            V_VT(sources.Get()) = VT_ARRAY | VT_BSTR;
+            V_ARRAY(sources.Get()) = sourceArray.Detach();
+            V_VT(params.Get()) = VT_ARRAY | VT_VARIANT;
+            V_ARRAY(params.Get()) = paramArray.Detach();
+        }
+    };
+
+    std::string m_size;
+    std::wstring m_base;
+    std::wstring m_file;
+    Report& m_report;
+};
+
+void WriteMarkdown(const std::string& path, const Report& report) {
+    std::ofstream out(path);
+    out << "| size | figure | value | note |\n| --- | --- | ---: | --- |\n";
+    for (const Figure& row : report.Rows())
+        out << "| " << row.size << " | " << row.what << " | " << row.value << " | " << row.note << " |\n";
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: eventinfo_benchmark OUTPUT.md SIZE=DATADIR...\n");
+        return 2;
+    }
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+    Report report;
+    for (int i = 2; i < argc; ++i) {
+        const std::wstring argument = argv[i];
+        const size_t equals = argument.find(L'=');
+        if (equals == std::wstring::npos) continue;
+        SizeBenchmark(Narrow(argument.substr(0, equals)), argument.substr(equals + 1), report).Run();
+    }
+    WriteMarkdown(Narrow(argv[1]), report);
+    CoUninitialize();
+    return 0;
+}
