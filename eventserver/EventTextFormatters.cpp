@@ -133,6 +133,20 @@ int32_t FormatUserAlarmText(std::u16string_view text,
     return 0;
 }
 
+namespace {
+
+// Formats the collected integer arguments into at most kMaxMessageChars;
+// `out` is written only on success.
+int32_t FormatIntegers(const std::u16string& format, const Argument* arguments, size_t count, std::u16string& out) {
+    std::u16string result;
+    if (textformat::Format(format, arguments, count, kMaxMessageChars, result) != textformat::Outcome::Ok)
+        return kFormatInvalid;
+    out = std::move(result);
+    return 0;
+}
+
+}  // namespace
+
 int32_t FormatToAlarmText(std::u16string_view text,
                           const std::optional<std::vector<int32_t>>& paramValues,
                           std::u16string& out) {
@@ -157,12 +171,7 @@ int32_t FormatToAlarmText(std::u16string_view text,
     }
     if (found == 0) return kFormatNoPlaceholder;
 
-    std::u16string result;
-    if (textformat::Format(format, arguments.data(), arguments.size(), kMaxMessageChars, result) !=
-        textformat::Outcome::Ok)
-        return kFormatInvalid;
-    out = std::move(result);
-    return 0;
+    return FormatIntegers(format, arguments.data(), arguments.size(), out);
 }
 
 int32_t FormatDiagnosisText(std::u16string_view text,
@@ -207,10 +216,5 @@ int32_t FormatDiagnosisText(std::u16string_view text,
     }
     format.append(text.substr(pos));
 
-    std::u16string result;
-    if (textformat::Format(format, arguments.data(), arguments.size(), kMaxMessageChars, result) !=
-        textformat::Outcome::Ok)
-        return kFormatInvalid;
-    out = std::move(result);
-    return 0;
+    return FormatIntegers(format, arguments.data(), arguments.size(), out);
 }

@@ -27,16 +27,18 @@ int HexDigit(char16_t c) {
     return -1;
 }
 
+// Skips leading white space and an optional sign; true for a minus.
+bool SkipSpaceAndSign(std::u16string_view s, size_t& i) {
+    while (i < s.size() && IsSpace(s[i])) ++i;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) return s[i++] == u'-';
+    return false;
+}
+
 // Reads like strtoul(..., 16) with a 32-bit unsigned long: optional sign
 // (a minus negates modulo 2^32), optional 0x, saturation on overflow.
 uint32_t ReadHex(std::u16string_view s) {
     size_t i = 0;
-    while (i < s.size() && IsSpace(s[i])) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-        negative = s[i] == u'-';
-        ++i;
-    }
+    const bool negative = SkipSpaceAndSign(s, i);
     if (i + 2 < s.size() && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X') &&
         HexDigit(s[i + 2]) >= 0) {
         i += 2;
@@ -60,12 +62,7 @@ uint32_t ReadHex(std::u16string_view s) {
 // at the signed limits.
 int32_t ReadDecimal(std::u16string_view s) {
     size_t i = 0;
-    while (i < s.size() && IsSpace(s[i])) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-        negative = s[i] == u'-';
-        ++i;
-    }
+    const bool negative = SkipSpaceAndSign(s, i);
     // Magnitude limit: 2^31 for negative numbers, 2^31 - 1 otherwise.
     const int64_t limit = negative ? int64_t(1) << 31 : (int64_t(1) << 31) - 1;
     int64_t value = 0;

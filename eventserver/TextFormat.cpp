@@ -45,7 +45,7 @@ private:
 
 enum class Length { Default, Short, Char };
 
-struct Spec {
+struct FieldFormat {
     bool left = false;
     bool plus = false;
     bool space = false;
@@ -76,33 +76,33 @@ size_t ReadNumber(std::u16string_view f, size_t& i) {
     return value;
 }
 
-// Parses one conversion specification; `i` is just past the '%' and is left
+// Parses one conversion; `i` is just past the '%' and is left
 // just past the conversion letter. False for anything outside the subset.
-bool ParseSpec(std::u16string_view f, size_t& i, Spec& spec) {
+bool ParseFieldFormat(std::u16string_view f, size_t& i, FieldFormat& field) {
     for (; i < f.size(); ++i) {
         const char16_t c = f[i];
-        if (c == u'-') spec.left = true;
-        else if (c == u'+') spec.plus = true;
-        else if (c == u' ') spec.space = true;
-        else if (c == u'#') spec.alt = true;
-        else if (c == u'0') spec.zero = true;
+        if (c == u'-') field.left = true;
+        else if (c == u'+') field.plus = true;
+        else if (c == u' ') field.space = true;
+        else if (c == u'#') field.alt = true;
+        else if (c == u'0') field.zero = true;
         else break;
     }
     if (i < f.size() && f[i] == u'*') return false;
-    spec.width = ReadNumber(f, i);
+    field.width = ReadNumber(f, i);
     if (i < f.size() && f[i] == u'.') {
         ++i;
         if (i < f.size() && f[i] == u'*') return false;
-        spec.hasPrecision = true;
-        spec.precision = ReadNumber(f, i);
+        field.hasPrecision = true;
+        field.precision = ReadNumber(f, i);
     }
     if (i < f.size()) {
         const std::u16string_view rest = f.substr(i);
         if (rest.substr(0, 2) == u"hh") {
-            spec.length = Length::Char;
+            field.length = Length::Char;
             i += 2;
         } else if (rest[0] == u'h') {
-            spec.length = Length::Short;
+            field.length = Length::Short;
             i += 1;
         } else if (rest.substr(0, 3) == u"I32") {
             i += 3;
@@ -113,42 +113,42 @@ bool ParseSpec(std::u16string_view f, size_t& i, Spec& spec) {
         // place and refused below as an unknown conversion letter.
     }
     if (i >= f.size()) return false;
-    spec.conversion = f[i++];
-    return IsIntegerConversion(spec.conversion) || IsFloatingConversion(spec.conversion);
+    field.conversion = f[i++];
+    return IsIntegerConversion(field.conversion) || IsFloatingConversion(field.conversion);
 }
 
 // Writes a field made of sign/prefix, leading zeros and a body, padded to the
 // width. `zeroPadAllowed` says whether the 0 flag pads with zeros here.
-void EmitField(Sink& sink, const Spec& spec, std::string_view prefix, size_t zeros,
+void EmitField(Sink& sink, const FieldFormat& field, std::string_view prefix, size_t zeros,
                std::string_view body, size_t trailingZeros, std::string_view suffix,
                bool zeroPadAllowed) {
     const size_t length = prefix.size() + zeros + body.size() + trailingZeros + suffix.size();
-    const size_t pad = spec.width > length ? spec.width - length : 0;
-    if (!spec.left && !(spec.zero && zeroPadAllowed)) sink.Repeat(u' ', pad);
+    const size_t pad = field.width > length ? field.width - length : 0;
+    if (!field.left && !(field.zero && zeroPadAllowed)) sink.Repeat(u' ', pad);
     sink.Put(prefix);
-    if (!spec.left && spec.zero && zeroPadAllowed) sink.Repeat(u'0', pad);
+    if (!field.left && field.zero && zeroPadAllowed) sink.Repeat(u'0', pad);
     sink.Repeat(u'0', zeros);
     sink.Put(body);
     sink.Repeat(u'0', trailingZeros);
     sink.Put(suffix);
-    if (spec.left) sink.Repeat(u' ', pad);
+    if (field.left) sink.Repeat(u' ', pad);
 }
 
-void FormatCharacter(Sink& sink, const Spec& spec, int32_t value) {
+void FormatCharacter(Sink& sink, const FieldFormat& field, int32_t value) {
     const uint32_t bits = uint32_t(value);
-    const char16_t unit = spec.length == Length::Default ? char16_t(bits & 0xFFFFu)
+    const char16_t unit = field.length == Length::Default ? char16_t(bits & 0xFFFFu)
                                                          : char16_t(bits & 0xFFu);
     if (unit == 0) return;
-    const size_t pad = spec.width > 1 ? spec.width - 1 : 0;
-    if (!spec.left) sink.Repeat(u' ', pad);
+    const size_t pad = field.width > 1 ? field.width - 1 : 0;
+    if (!field.left) sink.Repeat(u' ', pad);
     sink.Put(unit);
-    if (spec.left) sink.Repeat(u' ', pad);
+    if (field.left) sink.Repeat(u' ', pad);
 }
 
-void FormatInteger(Sink& sink, const Spec& spec, int32_t argument) {
-    const char16_t conv = spec.conversion;
+void FormatInteger(Sink& sink, const FieldFormat& field, int32_t argument) {
+    const char16_t conv = field.conversion;
     if (conv == u'c') {
-        FormatCharacter(sink, spec, argument);
+        FormatCharacter(sink, field, argument);
         return;
     }
 
@@ -157,21 +157,21 @@ void FormatInteger(Sink& sink, const Spec& spec, int32_t argument) {
     uint32_t magnitude = 0;
     if (isSigned) {
         int32_t v = argument;
-        if (spec.length == Length::Short) v = int16_t(v);
-        if (spec.length == Length::Char) v = int8_t(v);
+        if (field.length == Length::Short) v = int16_t(v);
+        if (field.length == Length::Char) v = int8_t(v);
         negative = v < 0;
         magnitude = negative ? 0u - uint32_t(v) : uint32_t(v);
     } else {
         uint32_t v = uint32_t(argument);
-        if (spec.length == Length::Short) v = uint16_t(v);
-        if (spec.length == Length::Char) v = uint8_t(v);
+        if (field.length == Length::Short) v = uint16_t(v);
+        if (field.length == Length::Char) v = uint8_t(v);
         magnitude = v;
     }
 
     const int base = conv == u'o' ? 8 : (conv == u'x' || conv == u'X') ? 16 : 10;
     std::array<char, 16> digits{};
     size_t digitCount = 0;
-    if (!(spec.hasPrecision && spec.precision == 0 && magnitude == 0)) {
+    if (!(field.hasPrecision && field.precision == 0 && magnitude == 0)) {
         const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
         digitCount = size_t(result.ptr - digits.data());
         if (conv == u'X') {
@@ -184,20 +184,20 @@ void FormatInteger(Sink& sink, const Spec& spec, int32_t argument) {
     std::string_view prefix;
     if (isSigned) {
         if (negative) prefix = "-";
-        else if (spec.plus) prefix = "+";
-        else if (spec.space) prefix = " ";
-    } else if (spec.alt && magnitude != 0 && conv == u'x') {
+        else if (field.plus) prefix = "+";
+        else if (field.space) prefix = " ";
+    } else if (field.alt && magnitude != 0 && conv == u'x') {
         prefix = "0x";
-    } else if (spec.alt && magnitude != 0 && conv == u'X') {
+    } else if (field.alt && magnitude != 0 && conv == u'X') {
         prefix = "0X";
     }
 
-    size_t zeros = spec.hasPrecision && spec.precision > digitCount ? spec.precision - digitCount : 0;
+    size_t zeros = field.hasPrecision && field.precision > digitCount ? field.precision - digitCount : 0;
     // '#' with 'o' makes the first digit a zero.
-    if (conv == u'o' && spec.alt && zeros == 0 && (digitCount == 0 || digits[0] != '0')) zeros = 1;
+    if (conv == u'o' && field.alt && zeros == 0 && (digitCount == 0 || digits[0] != '0')) zeros = 1;
 
-    EmitField(sink, spec, prefix, zeros, std::string_view(digits.data(), digitCount), 0, {},
-              !spec.hasPrecision);
+    EmitField(sink, field, prefix, zeros, std::string_view(digits.data(), digitCount), 0, {},
+              !field.hasPrecision);
 }
 
 // Digits of a non-negative finite value. The text goes to `body` and, for
@@ -265,35 +265,35 @@ FloatText RenderGeneral(double value, size_t precision, bool alt) {
     return text;
 }
 
-void FormatFloating(Sink& sink, const Spec& spec, double value) {
-    const char16_t conv = spec.conversion;
+void FormatFloating(Sink& sink, const FieldFormat& field, double value) {
+    const char16_t conv = field.conversion;
     const bool upper = conv == u'E' || conv == u'G';
 
     std::string_view prefix;
     if (std::signbit(value)) prefix = "-";
-    else if (spec.plus) prefix = "+";
-    else if (spec.space) prefix = " ";
+    else if (field.plus) prefix = "+";
+    else if (field.space) prefix = " ";
 
     if (!std::isfinite(value)) {
         const std::string_view word = std::isnan(value) ? (upper ? "NAN" : "nan")
                                                         : (upper ? "INF" : "inf");
-        EmitField(sink, spec, prefix, 0, word, 0, {}, false);
+        EmitField(sink, field, prefix, 0, word, 0, {}, false);
         return;
     }
 
     const double magnitude = std::fabs(value);
-    const size_t precision = spec.hasPrecision ? spec.precision : 6;
+    const size_t precision = field.hasPrecision ? field.precision : 6;
     FloatText text;
-    if (conv == u'f') text = RenderFixed(magnitude, precision, spec.alt);
-    else if (conv == u'e' || conv == u'E') text = RenderScientific(magnitude, precision, spec.alt);
-    else text = RenderGeneral(magnitude, precision, spec.alt);
+    if (conv == u'f') text = RenderFixed(magnitude, precision, field.alt);
+    else if (conv == u'e' || conv == u'E') text = RenderScientific(magnitude, precision, field.alt);
+    else text = RenderGeneral(magnitude, precision, field.alt);
 
     if (upper) {
         for (char& c : text.exponent) {
             if (c == 'e') c = 'E';
         }
     }
-    EmitField(sink, spec, prefix, 0, text.body, text.extraZeros, text.exponent, true);
+    EmitField(sink, field, prefix, 0, text.body, text.extraZeros, text.exponent, true);
 }
 
 }  // namespace
@@ -315,15 +315,15 @@ Outcome Format(std::u16string_view format, const Argument* args, size_t argCount
             ++i;
             continue;
         }
-        Spec spec;
-        if (!ParseSpec(format, i, spec)) return Outcome::Unsupported;
+        FieldFormat field;
+        if (!ParseFieldFormat(format, i, field)) return Outcome::Unsupported;
         if (nextArgument >= argCount) return Outcome::Unsupported;
         const Argument& argument = args[nextArgument++];
-        const bool floating = IsFloatingConversion(spec.conversion);
+        const bool floating = IsFloatingConversion(field.conversion);
         if (floating != argument.isFloating) return Outcome::Unsupported;
         if (sink.Full()) continue;
-        if (floating) FormatFloating(sink, spec, argument.floating);
-        else FormatInteger(sink, spec, argument.integer);
+        if (floating) FormatFloating(sink, field, argument.floating);
+        else FormatInteger(sink, field, argument.integer);
     }
 
     out = std::move(result);
