@@ -17,6 +17,7 @@
 
 #include "IEventInfoServer.h"
 #include "component/DispatchImpl.h"
+#include "loading/ElementIndex.h"
 #include "model/EventModelTables.h"
 
 using SubscriptionSelections = std::map<int32_t, std::set<int32_t>>;
@@ -74,6 +75,7 @@ public:
     // Read-only view of the loaded state, for the tools and the tests.
     bool ProjectMode() const { return m_projectMode; }
     IXMLDOMDocument* Document() const { return m_pDocument.Get(); }
+    const ElementIndex& Elements() const { return m_elementIndex; }
     const EventModelTables& Model() const { return m_model; }
     const std::map<std::wstring, int32_t>& SourceCategories() const { return m_mapSourceCategories; }
     // The attribute ids a subscription selected for a category, or null.
@@ -107,6 +109,7 @@ private:
     ULONG m_refCount = 0;  // apartment-threaded: plain counting
     bool m_projectMode = false;
     Microsoft::WRL::ComPtr<IXMLDOMDocument> m_pDocument;
+    ElementIndex m_elementIndex;  // of m_pDocument, replaced with it
     EventModelTables m_model;
     std::map<int32_t, SubscriptionSelections> m_mapSubscriptions;
     std::map<std::wstring, int32_t> m_mapSourceCategories;

@@ -25,17 +25,17 @@ std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin()
 
 // The project-wide values: the first "ConnectionInfo" child of the only
 // "CORVALIS" element. Without a single "CORVALIS" there are none.
-DomNode FindCommonElement(IXMLDOMDocument* document) {
-    const DomNode corvalis = FindElementNamed(document, L"CORVALIS");
+DomNode FindCommonElement(const ElementIndex& elements) {
+    const DomNode corvalis = FindElementNamed(elements, L"CORVALIS");
     return corvalis ? FindChildByName(corvalis.Get(), L"ConnectionInfo") : nullptr;
 }
 
 // The device's attribute when it is non-empty, else the common element's,
 // else an empty text.
-std::wstring GetConnectionAttribute(IXMLDOMDocument* document, IXMLDOMNode* device, std::wstring_view name) {
+std::wstring GetConnectionAttribute(const ElementIndex& elements, IXMLDOMNode* device, std::wstring_view name) {
     std::wstring text = GetAttributeText(device, name);
     if (!text.empty()) return text;
-    const DomNode common = FindCommonElement(document);
+    const DomNode common = FindCommonElement(elements);
     return GetAttributeText(common.Get(), name);
 }
 
@@ -48,13 +48,13 @@ bool StartsWith(const std::wstring& text, std::wstring_view prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-RoutingOverride EvaluateRoutingOverride(IXMLDOMDocument* document, IXMLDOMNode* device, ConfigParam param) {
+RoutingOverride EvaluateRoutingOverride(const ElementIndex& elements, IXMLDOMNode* device, ConfigParam param) {
     if (param == ConfigParam::CONFIG_REMNSAP) {
         // A device without routing has no routing block.
         const DomNode routing = FindChildByName(device, L"RoutInfo");
         if (!routing || GetAttributeText(routing.Get(), L"ROUTNET").empty()) return {RoutingOverride::Refused, {}};
-        return {RoutingOverride::Value, GetConnectionAttribute(document, device, L"SubnetID") + L"|" +
-                                            GetConnectionAttribute(document, device, L"MPIDefault")};
+        return {RoutingOverride::Value, GetConnectionAttribute(elements, device, L"SubnetID") + L"|" +
+                                            GetConnectionAttribute(elements, device, L"MPIDefault")};
     }
     if (param == ConfigParam::CONFIG_ADDRESS) {
         const DomNode routing = FindChildByName(device, L"RoutInfo");
@@ -63,7 +63,7 @@ RoutingOverride EvaluateRoutingOverride(IXMLDOMDocument* document, IXMLDOMNode* 
             return {RoutingOverride::Value, GetAttributeText(routing.Get(), L"ROUTADR")};
         // A router inside the PC: its slot is the address. A router element
         // that is missing or not unique abandons the override.
-        const DomNode router = FindElementNamed(document, GetAttributeText(routing.Get(), L"ROUTDEV"));
+        const DomNode router = FindElementNamed(elements, GetAttributeText(routing.Get(), L"ROUTDEV"));
         if (!router) return {};
         for (DomNode child = FirstChild(router.Get()); child; child = NextSibling(child.Get())) {
             std::wstring slot = GetAttributeText(child.Get(), L"SLOT");
@@ -76,9 +76,9 @@ RoutingOverride EvaluateRoutingOverride(IXMLDOMDocument* document, IXMLDOMNode* 
 
 // XML errors while a routing override is evaluated abandon the override;
 // running out of memory does not.
-RoutingOverride GuardedRoutingOverride(IXMLDOMDocument* document, IXMLDOMNode* device, ConfigParam param) {
+RoutingOverride GuardedRoutingOverride(const ElementIndex& elements, IXMLDOMNode* device, ConfigParam param) {
     try {
-        return EvaluateRoutingOverride(document, device, param);
+        return EvaluateRoutingOverride(elements, device, param);
     } catch (const ComError& error) {
         if (error.Code() == E_OUTOFMEMORY) throw;
         return {};
@@ -143,20 +143,20 @@ STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR* DevName, tagConfigParams Para
     if (!DevName || !ParamValue || !pError) return E_POINTER;
     try {
         if (!m_pDocument) ParseXML(nullptr);
-        IXMLDOMDocument* document = m_pDocument.Get();
-        const DomNode device = FindElementNamed(document, BstrView(*DevName));
+        const ElementIndex& elements = m_elementIndex;
+        const DomNode device = FindElementNamed(elements, BstrView(*DevName));
         if (!device) return E_INVALIDARG;
         const int32_t id = static_cast<int32_t>(ParamID);
         if (!IsValidParamId(id)) return E_INVALIDARG;
         const ConfigParam param = static_cast<ConfigParam>(id);
 
-        RoutingOverride routing = GuardedRoutingOverride(document, device.Get(), param);
+        RoutingOverride routing = GuardedRoutingOverride(elements, device.Get(), param);
         if (routing.kind == RoutingOverride::Refused) return E_INVALIDARG;
         std::wstring text;
         if (routing.kind == RoutingOverride::Value) {
             text = std::move(routing.text);
         } else {
-            text = GetConnectionAttribute(document, device.Get(), ToWide(s_paramAttributeNames[id]));
+            text = GetConnectionAttribute(elements, device.Get(), ToWide(s_paramAttributeNames[id]));
             if (text.empty()) text = ToWide(s_paramDefaults[id]);
         }
 

@@ -15,18 +15,17 @@
 
 #include "component/ArrayOutputs.h"
 #include "component/ComOwners.h"
+#include "loading/ElementIndex.h"
 #include "loading/XmlAccess.h"
 
 namespace deviceinfo {
 
 inline std::wstring_view BstrView(BSTR text) { return {text ? text : L"", SysStringLen(text)}; }
 
-// The only element of the document whose tag name is exactly `name`; null
-// when there is none or several, when the name is empty or when nothing was
-// loaded.
-inline DomNode FindElementNamed(IXMLDOMDocument* document, std::wstring_view name) {
-    if (!document || name.empty()) return nullptr;
-    return FindUniqueElement(document, name);
+// The only element of the loaded document whose tag name is exactly `name`;
+// null when there is none or several, or when the name is empty.
+inline DomNode FindElementNamed(const ElementIndex& elements, std::wstring_view name) {
+    return name.empty() ? nullptr : elements.FindUniqueElement(name);
 }
 
 // An output VARIANT the caller marked as unusable.

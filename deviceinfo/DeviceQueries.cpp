@@ -62,7 +62,7 @@ STDMETHODIMP EventInfoObj::GetDevices(VARIANT* DevNames, VARIANT* CheckSums, VAR
             *pError = IUMC_ERROR_XMLFILE_GENERAL;
             return E_FAIL;
         }
-        const DomNode devices = FindElementNamed(m_pDocument.Get(), L"DEVICES");
+        const DomNode devices = FindElementNamed(m_elementIndex, L"DEVICES");
         if (!devices) {
             *pError = IUMC_ERROR_XMLFILE_DEVICE;
             return E_FAIL;
@@ -101,7 +101,7 @@ STDMETHODIMP EventInfoObj::GetTOs(BSTR DevName, VARIANT* TONames, VARIANT* RTAdd
     if (!m_pDocument) ParseXML(nullptr);
     *pError = IUMC_OK;
     try {
-        const DomNode device = FindElementNamed(m_pDocument.Get(), BstrView(DevName));
+        const DomNode device = FindElementNamed(m_elementIndex, BstrView(DevName));
         if (!device) return E_INVALIDARG;
         const TechnologyObjects tos = CollectTechnologyObjects(device.Get(), false);
         SafeArray nameArray = MakeBstrArray(tos.names);
@@ -129,7 +129,7 @@ STDMETHODIMP EventInfoObj::GetTOsWithTypes(BSTR DevName, VARIANT* TONames, VARIA
     if (!m_pDocument) ParseXML(nullptr);
     *pError = IUMC_OK;
     try {
-        const DomNode device = FindElementNamed(m_pDocument.Get(), BstrView(DevName));
+        const DomNode device = FindElementNamed(m_elementIndex, BstrView(DevName));
         if (!device) return E_INVALIDARG;
         const TechnologyObjects tos = CollectTechnologyObjects(device.Get(), true);
         SafeArray nameArray = MakeBstrArray(tos.names);

@@ -106,20 +106,22 @@ STDMETHODIMP EventInfoObj::ParseXML(BSTR) {
         if (!path) return E_INVALIDARG;
 
         m_pDocument.Reset();
+        m_elementIndex = ElementIndex();
         m_pDocument = CreateDomDocument();
         if (!m_pDocument) throw ComError(E_POINTER);
         PrepareSynchronousLocalLoad(m_pDocument.Get());
         LoadFile(m_pDocument.Get(), *path);
+        m_elementIndex = ElementIndex::Build(m_pDocument.Get());
 
         const DomNode root = DocumentRoot(m_pDocument.Get());
         if (!root) return E_INVALIDARG;
         m_projectMode = !GetAttributeText(root.Get(), L"Proj").empty();
 
-        ModelBuilder builder(m_model, m_pDocument.Get(), m_projectMode);
+        ModelBuilder builder(m_model, m_elementIndex, m_projectMode);
         builder.BuildFixedTables();
         builder.BuildCategories(EVENT_CLASS_CONDITIONAL);
         builder.BuildCategories(EVENT_CLASS_SIMPLE);
-        BuildSourceCategories(m_pDocument.Get(), m_projectMode, m_model.m_mapCategoryKeys, m_mapSourceCategories);
+        BuildSourceCategories(m_elementIndex, m_projectMode, m_model.m_mapCategoryKeys, m_mapSourceCategories);
 
         if (m_model.m_mapCategories.empty() || m_mapSourceCategories.empty()) {
             m_model.m_mapCategories.clear();

@@ -13,15 +13,15 @@ void InsertIfKnown(const std::map<std::wstring, int32_t>& categoryKeys, const st
 
 }  // namespace
 
-HRESULT BuildSourceCategories(IXMLDOMDocument* document, bool projectMode,
+HRESULT BuildSourceCategories(const ElementIndex& elements, bool projectMode,
                               const std::map<std::wstring, int32_t>& categoryKeys,
                               std::map<std::wstring, int32_t>& sourceCategories) {
-    const DomNode devices = FindUniqueElement(document, L"DEVICES");
+    const DomNode devices = elements.FindUniqueElement(L"DEVICES");
     if (!devices) return E_FAIL;
     const auto deviceList = ChildNodes(devices.Get());
     const long deviceCount = ListLength(deviceList.Get());
-    const bool diagnosisGroupPresent = FindUniqueElement(document, L"U7DIAG") != nullptr;
-    const bool userAlarmGroupPresent = FindUniqueElement(document, L"U7SQ") != nullptr;
+    const bool diagnosisGroupPresent = elements.FindUniqueElement(L"U7DIAG") != nullptr;
+    const bool userAlarmGroupPresent = elements.FindUniqueElement(L"U7SQ") != nullptr;
 
     for (long i = 0; i < deviceCount; ++i) {
         const DomNode device = ListItem(deviceList.Get(), i);

@@ -7,9 +7,11 @@
 #include <map>
 #include <string>
 
+#include "loading/ElementIndex.h"
+
 // Maps the event sources of every device ("/" device "/" group or TO) to the
 // category ids of their events. E_FAIL, with nothing added, when the
 // document has no single "DEVICES" element.
-HRESULT BuildSourceCategories(IXMLDOMDocument* document, bool projectMode,
+HRESULT BuildSourceCategories(const ElementIndex& elements, bool projectMode,
                               const std::map<std::wstring, int32_t>& categoryKeys,
                               std::map<std::wstring, int32_t>& sourceCategories);

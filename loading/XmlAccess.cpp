@@ -71,18 +71,6 @@ DomNode ListItem(IXMLDOMNodeList* list, long index) {
     return item;
 }
 
-DomNode FindUniqueElement(IXMLDOMDocument* document, std::wstring_view name) {
-    Require(document);
-    const Bstr tagName(name);
-    ComPtr<IXMLDOMNodeList> list;
-    ThrowIfFailed(document->getElementsByTagName(tagName.Get(), &list));
-    if (!list || ListLength(list.Get()) != 1) return nullptr;
-    DomNode element = ListItem(list.Get(), 0);
-    // The DOM reads "*" as a wildcard, which no element carries as its name.
-    if (NodeName(element.Get()) != name) return nullptr;
-    return element;
-}
-
 DomNode FindChildByName(IXMLDOMNode* parent, std::wstring_view name) {
     Require(parent);
     for (DomNode child = FirstChild(parent); child; child = NextSibling(child.Get())) {

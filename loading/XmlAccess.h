@@ -33,10 +33,6 @@ Microsoft::WRL::ComPtr<IXMLDOMNodeList> ChildNodes(IXMLDOMNode* node);
 long ListLength(IXMLDOMNodeList* list);
 DomNode ListItem(IXMLDOMNodeList* list, long index);
 
-// The only element of the document with that tag name, or null when there is
-// none or more than one. Raises E_POINTER when the document is null.
-DomNode FindUniqueElement(IXMLDOMDocument* document, std::wstring_view name);
-
 // The first child whose node name is exactly `name`, or null. Raises
 // E_POINTER when the parent is null.
 DomNode FindChildByName(IXMLDOMNode* parent, std::wstring_view name);

@@ -64,8 +64,8 @@ std::wstring ProjectName(const std::wstring& elementName) {
 
 }  // namespace
 
-ModelBuilder::ModelBuilder(EventModelTables& tables, IXMLDOMDocument* document, bool projectMode)
-    : m_tables(tables), m_document(document), m_projectMode(projectMode) {}
+ModelBuilder::ModelBuilder(EventModelTables& tables, const ElementIndex& elements, bool projectMode)
+    : m_tables(tables), m_elements(elements), m_projectMode(projectMode) {}
 
 void ModelBuilder::BuildFixedTables() {
     m_nextUserCategoryId = kUserAlarmCategoryId;
@@ -91,7 +91,7 @@ void ModelBuilder::BuildFixedTables() {
 HRESULT ModelBuilder::BuildCategories(int32_t eventClass) {
     const wchar_t* className = ClassElementName(eventClass);
     if (!className) return E_INVALIDARG;
-    const DomNode classElement = FindUniqueElement(m_document, className);
+    const DomNode classElement = m_elements.FindUniqueElement(className);
     if (!classElement) return S_OK;
     const int32_t baseId = eventClass << 16;
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "loading/ElementIndex.h"
 #include "model/EventModelTables.h"
 
 // Fixed category ids.
@@ -24,7 +25,7 @@ inline constexpr int32_t kMessageTextAttributeId = -1;
 
 class ModelBuilder {
 public:
-    ModelBuilder(EventModelTables& tables, IXMLDOMDocument* document, bool projectMode);
+    ModelBuilder(EventModelTables& tables, const ElementIndex& elements, bool projectMode);
 
     // Fixed rows of the key tables, row 1 of the attributes, and the counters.
     void BuildFixedTables();
@@ -41,7 +42,7 @@ private:
     int32_t AttributeIdFor(const std::wstring& name);
 
     EventModelTables& m_tables;
-    IXMLDOMDocument* m_document;
+    const ElementIndex& m_elements;
     bool m_projectMode;
 
     // Id counters of this load; every load starts them afresh.

@@ -14,6 +14,12 @@ REQUIRED_PACKAGES=(mingw-w64 wine wine64 wine64-tools cmake ninja-build googlete
 
 log() { printf '== %s\n' "$*" >&2; }
 
+# The 64-bit loader by its own name: with the 32-bit Wine installed too, the
+# plain "wine" starts the 32-bit loader first.
+wine64() {
+    if [ -x /usr/lib/wine/wine64 ]; then /usr/lib/wine/wine64 "$@"; else wine "$@"; fi
+}
+
 install_missing_packages() {
     local missing=()
     for package in "${REQUIRED_PACKAGES[@]}"; do
@@ -41,7 +47,7 @@ configure_and_build() {
 ensure_wine_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         log "creating the Wine prefix $WINEPREFIX"
-        wine wineboot --init </dev/null >/dev/null 2>&1
+        wine64 wineboot --init </dev/null >/dev/null 2>&1
         wineserver -w
     fi
 }
@@ -54,7 +60,7 @@ start_wineserver() {
     trap stop_wineserver EXIT
     # The first Wine process starts the prefix's services; start them here,
     # detached from the caller's pipes.
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    wine64 cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 stop_wineserver() {
@@ -62,5 +68,5 @@ stop_wineserver() {
 }
 
 to_windows_path() {
-    wine winepath -w "$1" 2>/dev/null </dev/null | tr -d '\r'
+    wine64 winepath -w "$1" 2>/dev/null </dev/null | tr -d '\r'
 }

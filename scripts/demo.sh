@@ -11,11 +11,11 @@ start_wineserver
 DATA_PATH_KEY='HKLM\SOFTWARE\ORBANEX\TALMERO_NET\General\Paths'
 
 log "registering $BUILD_DIR/bin/IEventInfoServer.dll"
-wine regsvr32 /s "$(to_windows_path "$BUILD_DIR/bin/IEventInfoServer.dll")" </dev/null
+wine64 regsvr32 /s "$(to_windows_path "$BUILD_DIR/bin/IEventInfoServer.dll")" </dev/null
 
 for example in plant line-projects; do
     data_dir=$(to_windows_path "$REPO_ROOT/examples/$example")
-    wine reg add "$DATA_PATH_KEY" /v VELOX_DataPath /t REG_SZ /d "$data_dir" /f </dev/null >/dev/null 2>&1
+    wine64 reg add "$DATA_PATH_KEY" /v VELOX_DataPath /t REG_SZ /d "$data_dir" /f </dev/null >/dev/null 2>&1
     printf '\n### Example project "%s" (VELOX_DataPath = %s)\n' "$example" "$data_dir"
-    wine "$BUILD_DIR/bin/eventinfo_demo.exe" </dev/null | tr -d '\r'
+    wine64 "$BUILD_DIR/bin/eventinfo_demo.exe" </dev/null | tr -d '\r'
 done
