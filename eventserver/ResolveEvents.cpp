@@ -8,6 +8,7 @@
 #include "component/EventInfoObj.h"
 #include "component/ArrayOutputs.h"
 #include "eventserver/EventParameters.h"
+#include "eventserver/MessageIndex.h"
 #include "eventserver/MessageNumber.h"
 #include "loading/XmlAccess.h"
 #include "model/ModelBuilder.h"
@@ -43,14 +44,34 @@ std::wstring_view View(const BSTR* text) {
     return {*text, SysStringLen(*text)};
 }
 
+// Whether anyone can receive debug output: a debugger, or a debug-output
+// listener, which owns the "DBWIN_BUFFER_READY" event. Sending costs a round
+// trip to the system even when nobody listens.
+bool DebugOutputReceived() {
+    if (IsDebuggerPresent()) return true;
+    const HANDLE listener = OpenEventW(SYNCHRONIZE, FALSE, L"DBWIN_BUFFER_READY");
+    if (!listener) return false;
+    CloseHandle(listener);
+    return true;
+}
+
 // The diagnostic line of one event, written to the debug output in the
-// ANSI code page.
+// ANSI code page when anyone can receive it.
 class Trace {
 public:
-    Trace(std::wstring_view messageName, std::wstring_view source) : m_text(messageName) { m_text += source; }
-    void Append(std::wstring_view text) { m_text += text; }
-    void AppendId(int32_t id) { m_text += std::to_wstring(static_cast<uint32_t>(id)); }
+    Trace(bool enabled, std::wstring_view messageName, std::wstring_view source) : m_enabled(enabled) {
+        if (!m_enabled) return;
+        m_text = messageName;
+        m_text += source;
+    }
+    void Append(std::wstring_view text) {
+        if (m_enabled) m_text += text;
+    }
+    void AppendId(int32_t id) {
+        if (m_enabled) m_text += std::to_wstring(static_cast<uint32_t>(id));
+    }
     void Emit() const {
+        if (!m_enabled) return;
         std::string ansi;
         if (!m_text.empty()) {
             const int length = static_cast<int>(m_text.size());
@@ -62,18 +83,25 @@ public:
     }
 
 private:
+    bool m_enabled;
     std::wstring m_text;
 };
 
 // Message text of an event: the language's text, else the primary
 // language's, else the category's message attribute.
-std::wstring MessageText(IXMLDOMNode* message, LONG language, const CategoryInfo& category) {
+std::wstring MessageText(MessageElement& message, LONG language, const CategoryInfo& category) {
     const std::wstring name = MessageTextName(language);
-    std::wstring text = GetAttributeText(message, name);
-    if (text.empty()) text = GetAttributeText(message, PrimaryLanguageForm(name));
-    if (text.empty() && !category.messageAttribute.empty())
-        text = GetAttributeText(message, category.messageAttribute);
+    std::wstring text = message.Text(name);
+    if (text.empty()) text = message.Text(PrimaryLanguageForm(name));
+    if (text.empty() && !category.messageAttribute.empty()) text = message.Text(category.messageAttribute);
     return text;
+}
+
+// The category's message element of a message number, or null.
+MessageElement* FindMessage(CategoryInfo& category, uint32_t number) {
+    if (!category.node) throw ComError(E_POINTER);
+    if (!category.messages) category.messages = MessageIndex::Build(category.node.Get());
+    return category.messages->Find(L"ID" + Hex(number, 8));
 }
 
 HRESULT CheckLanguage(const EventModelTables& model, LONG language) {
@@ -152,6 +180,7 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
         const ULONG count = names.Count();
         EventOutputs outputs(count, lowerBound);
         bool formatFailed = false;
+        const bool tracing = DebugOutputReceived();
         {
             EventOutputData out(outputs);
             for (ULONG k = 0; k < count; ++k) {
@@ -162,7 +191,7 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
                     out.results[k] = E_INVALIDARG;
                     continue;
                 }
-                Trace trace(messageName, View(path));
+                Trace trace(tracing, messageName, View(path));
                 const uint32_t number = ParseMessageNumber(std::u16string(messageName.begin(), messageName.end()));
 
                 const auto source = m_mapSourceCategories.find(std::wstring(View(path)));
@@ -175,7 +204,7 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
                     out.results[k] = E_INVALIDARG;
                     continue;
                 }
-                const CategoryInfo& category = found->second;
+                CategoryInfo& category = found->second;
                 out.categories[k] = found->first;
                 out.alarmTypes[k] = category.alarmType;
 
@@ -189,7 +218,7 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
                 V_VT(&out.ids[k]) = VT_ARRAY | VT_I4;
                 V_ARRAY(&out.ids[k]) = idArray.Detach();
 
-                const DomNode message = FindChildByName(category.node.Get(), L"ID" + Hex(number, 8));
+                MessageElement* message = FindMessage(category, number);
                 if (!message) {
                     out.results[k] = E_INVALIDARG;
                     continue;
@@ -203,7 +232,7 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
                     for (int32_t id : *selection) {
                         trace.AppendId(id);
                         if (id == kMessageTextAttributeId) {
-                            std::wstring text = MessageText(message.Get(), language, category);
+                            std::wstring text = MessageText(*message, language, category);
                             if (V_VT(&eventParams) & VT_ARRAY) {
                                 trace.Append(kParametersTrace);
                                 const VARIANT& eventInfo = ElementOrEmpty(infos, index);
@@ -217,7 +246,7 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
                         } else {
                             const auto attribute = m_model.m_mapAttributes.find(id);
                             if (attribute != m_model.m_mapAttributes.end())
-                                values[j] = Bstr(GetAttributeText(message.Get(), attribute->second.name)).Detach();
+                                values[j] = Bstr(message->Text(attribute->second.name)).Detach();
                         }
                         ++j;
                     }

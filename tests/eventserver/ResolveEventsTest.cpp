@@ -7,6 +7,7 @@
 #include "tests/eventserver/EventTestSupport.h"
 #include "tests/support/LateBinding.h"
 #include "tests/support/TestSupport.h"
+#include "tools/common/DebugOutputListener.h"
 
 namespace {
 
@@ -322,43 +323,56 @@ TEST_F(Resolution, LateBoundCalls) {
 
 namespace {
 
-// Collects what OutputDebugStringA writes: without a debugger it raises
-// DBG_PRINTEXCEPTION_C, which a vectored handler sees first.
-class DebugOutput {
+// Collects what OutputDebugStringA writes without a listener: with no
+// debugger attached it raises DBG_PRINTEXCEPTION_C, which a vectored handler
+// sees first.
+class RaisedDebugOutput {
 public:
-    DebugOutput() : m_handler(AddVectoredExceptionHandler(1, &DebugOutput::Handle)) { Lines().clear(); }
-    ~DebugOutput() { RemoveVectoredExceptionHandler(m_handler); }
-    static std::vector<std::string>& Lines() {
-        static std::vector<std::string> lines;
-        return lines;
+    RaisedDebugOutput() : m_handler(AddVectoredExceptionHandler(1, &RaisedDebugOutput::Handle)) { Count() = 0; }
+    ~RaisedDebugOutput() { RemoveVectoredExceptionHandler(m_handler); }
+    static int& Count() {
+        static int count = 0;
+        return count;
     }
 
 private:
     static LONG CALLBACK Handle(EXCEPTION_POINTERS* info) {
-        const EXCEPTION_RECORD& record = *info->ExceptionRecord;
-        if (record.ExceptionCode == DBG_PRINTEXCEPTION_C && record.NumberParameters >= 2)
-            Lines().emplace_back(reinterpret_cast<const char*>(record.ExceptionInformation[1]));
+        if (info->ExceptionRecord->ExceptionCode == DBG_PRINTEXCEPTION_C) ++Count();
         return EXCEPTION_CONTINUE_SEARCH;
     }
     void* m_handler;
 };
 
+std::vector<std::string> Heard(DebugOutputListener& listener, size_t expected) {
+    for (int wait = 0; wait < 200 && listener.Texts().size() < expected; ++wait) Sleep(10);
+    return listener.Texts();
+}
+
 }  // namespace
 
-TEST_F(Resolution, TraceTextPerEvent) {
+TEST_F(Resolution, TraceTextPerEventWhenSomeoneListens) {
     Select(kUserAlarms, {-1, 1});
-    const DebugOutput output;
-    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0407,
-                               TextVector({L"Alarm17", L"TO_ALARM30001", L"Alarm99", L"Alarm1", L"Alarm1"}),
-                               TextVector({L"/D1/U7SQ", L"/D1/RT5", L"/D1/U7SQ", L"/D1/NOPE", L"/D1/U7SQ"}),
-                               Variants(Longs({1})), Variants(Variants(Bytes({0x01, 0x2C}))));
-    ASSERT_EQ(r.hr, S_OK);
-    // Nothing for the missing message element and the unknown source.
-    EXPECT_EQ(DebugOutput::Lines(), (std::vector<std::string>{
-                                        "Alarm17/D1/U7SQ Attribute selectiert 4294967295Parameter von IEvent erhalten1",
-                                        "TO_ALARM30001/D1/RT5",
-                                        "Alarm1/D1/U7SQ Attribute selectiert 42949672951",
-                                    }));
+    const auto resolve = [&] {
+        return Resolve(m_b.Get(), m_handle, 0x0407,
+                       TextVector({L"Alarm17", L"TO_ALARM30001", L"Alarm99", L"Alarm1", L"Alarm1"}),
+                       TextVector({L"/D1/U7SQ", L"/D1/RT5", L"/D1/U7SQ", L"/D1/NOPE", L"/D1/U7SQ"}),
+                       Variants(Longs({1})), Variants(Variants(Bytes({0x01, 0x2C})))).hr;
+    };
+    {
+        DebugOutputListener listener;
+        ASSERT_TRUE(listener.Listening());
+        ASSERT_EQ(resolve(), S_OK);
+        // Nothing for the missing message element and the unknown source.
+        EXPECT_EQ(Heard(listener, 3), (std::vector<std::string>{
+                                          "Alarm17/D1/U7SQ Attribute selectiert 4294967295Parameter von IEvent erhalten1",
+                                          "TO_ALARM30001/D1/RT5",
+                                          "Alarm1/D1/U7SQ Attribute selectiert 42949672951",
+                                      }));
+    }
+    // With nobody to receive it, the trace is not sent at all.
+    const RaisedDebugOutput raised;
+    ASSERT_EQ(resolve(), S_OK);
+    EXPECT_EQ(RaisedDebugOutput::Count(), 0);
 }
 
 namespace {

@@ -1,0 +1,40 @@
+#pragma once
+
+// The message elements of one category by name, and the texts of their
+// attributes. Built from the category's element on first use; the document
+// never changes after its load, so every answer is the one a walk of the
+// element's children and a read of the attribute would give.
+
+#include <windows.h>
+#include <msxml2.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "loading/XmlAccess.h"
+
+class MessageElement {
+public:
+    explicit MessageElement(DomNode node) : m_node(std::move(node)) {}
+
+    // The attribute's text; empty when the element lacks it.
+    const std::wstring& Text(const std::wstring& name);
+
+private:
+    DomNode m_node;
+    std::optional<std::unordered_map<std::wstring, std::wstring>> m_texts;  // read on first use
+};
+
+class MessageIndex {
+public:
+    // The first child of each name, as a walk of the children finds it.
+    static std::shared_ptr<MessageIndex> Build(IXMLDOMNode* categoryElement);
+
+    MessageElement* Find(const std::wstring& name);
+
+private:
+    std::unordered_map<std::wstring, MessageElement> m_elements;
+};

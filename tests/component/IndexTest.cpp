@@ -1,0 +1,194 @@
+// The per-document indexes give exactly the answers of the searches they
+// replace.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "eventserver/MessageIndex.h"
+#include "tests/support/LateBinding.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// The search the element index replaces: the only element of that tag name
+// in the whole document.
+DomNode SearchUniqueElement(IXMLDOMDocument* document, const std::wstring& name) {
+    BSTR tag = SysAllocString(name.c_str());
+    ComPtr<IXMLDOMNodeList> list;
+    document->getElementsByTagName(tag, &list);
+    SysFreeString(tag);
+    long length = 0;
+    if (list) list->get_length(&length);
+    if (length != 1) return nullptr;
+    DomNode element = ListItem(list.Get(), 0);
+    return NodeName(element.Get()) == name ? element : nullptr;
+}
+
+std::wstring Markup(IXMLDOMNode* node) {
+    BSTR xml = nullptr;
+    node->get_xml(&xml);
+    std::wstring text(xml ? xml : L"");
+    SysFreeString(xml);
+    DomNode parent;
+    node->get_parentNode(&parent);
+    return parent ? NodeName(parent.Get()) + L">" + text : text;
+}
+
+// The DOM hands out a new wrapper for each access, so nodes are compared by
+// their markup and their parent.
+bool SameNode(IXMLDOMNode* a, IXMLDOMNode* b) {
+    if (!a || !b) return a == b;
+    return Markup(a) == Markup(b);
+}
+
+std::set<std::wstring> AllTagNames(IXMLDOMNode* node, std::set<std::wstring> names = {}) {
+    ForEachChild(node, [&](IXMLDOMNode* child) {
+        if (!IsElement(child)) return;
+        names.insert(NodeName(child));
+        names = AllTagNames(child, std::move(names));
+    });
+    return names;
+}
+
+void ExpectIndexMatchesSearch(const EventInfoObj& object, std::set<std::wstring> names) {
+    names.insert({L"", L"*", L"NoSuchElement", L"devices"});
+    for (const std::wstring& name : names) {
+        const DomNode indexed = object.Elements().FindUniqueElement(name);
+        const DomNode searched = SearchUniqueElement(object.Document(), name);
+        EXPECT_TRUE(SameNode(indexed.Get(), searched.Get())) << std::string(name.begin(), name.end());
+    }
+}
+
+std::string ReadFile(const std::wstring& path) {
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+}  // namespace
+
+TEST(ElementIndex, AnswersAsTheWholeDocumentSearchOnTheSyntheticProject) {
+    ProjectDirectory directory;
+    HRESULT hr = E_FAIL;
+    auto object = LoadLinkedProject(directory, ReadFile(SYNTHETIC_SMALL_PROJECT), &hr);
+    ASSERT_EQ(hr, S_OK);
+    const DomNode root = DocumentRoot(View(object).Document());
+    const std::set<std::wstring> names = AllTagNames(root.Get(), {NodeName(root.Get())});
+    ASSERT_GT(names.size(), 100u);
+    EXPECT_EQ(View(object).Elements().NameCount(), names.size());
+    ExpectIndexMatchesSearch(View(object), names);
+}
+
+TEST(ElementIndex, NamesUsedTwiceAndLaterLoads) {
+    ProjectDirectory directory;
+    HRESULT hr = E_FAIL;
+    auto object = LoadLinkedProject(
+        directory, "<Root><DEVICES><D1/><D2/></DEVICES><x><D2/><DEVICES/></x><CORVALIS/></Root>", &hr);
+    ASSERT_EQ(hr, S_OK);
+    ExpectIndexMatchesSearch(View(object), {L"Root", L"DEVICES", L"D1", L"D2", L"x", L"CORVALIS"});
+    EXPECT_FALSE(View(object).Elements().FindUniqueElement(L"D2"));
+
+    // Another file: the index is the new document's.
+    directory.WriteProject("<Other><D2/></Other>");
+    ASSERT_EQ(object->ParseXML(nullptr), S_OK);
+    ExpectIndexMatchesSearch(View(object), {L"Root", L"Other", L"D1", L"D2", L"DEVICES"});
+    EXPECT_TRUE(View(object).Elements().FindUniqueElement(L"D2"));
+
+    // A failed load: the new, empty document has no elements to find.
+    directory.WriteProject("<Broken");
+    ASSERT_EQ(object->ParseXML(nullptr), E_INVALIDARG);
+    EXPECT_EQ(View(object).Elements().NameCount(), 0u);
+    EXPECT_FALSE(View(object).Elements().FindUniqueElement(L"Other"));
+}
+
+TEST(MessageIndex, AnswersAsTheChildWalkAndTheAttributeRead) {
+    ProjectDirectory directory;
+    HRESULT hr = E_FAIL;
+    auto object = LoadLinkedProject(directory, ReadFile(SYNTHETIC_SMALL_PROJECT), &hr);
+    ASSERT_EQ(hr, S_OK);
+    size_t messages = 0;
+    for (const auto& [id, category] : View(object).Model().m_mapCategories) {
+        const auto index = MessageIndex::Build(category.node.Get());
+        std::set<std::wstring> names{L"ID00000000", L"IDFFFFFFFF", L"Attributes"};
+        ForEachChild(category.node.Get(), [&](IXMLDOMNode* child) { names.insert(NodeName(child)); });
+        for (const std::wstring& name : names) {
+            const DomNode walked = FindChildByName(category.node.Get(), name);
+            MessageElement* indexed = index->Find(name);
+            ASSERT_EQ(indexed != nullptr, walked != nullptr);
+            if (!walked) continue;
+            ++messages;
+            for (const wchar_t* attribute : {L"MSG0407", L"MSG0409", L"MSG0007", L"Severity", L"Area", L"msg0407"})
+                EXPECT_EQ(indexed->Text(attribute), GetAttributeText(walked.Get(), attribute));
+        }
+    }
+    EXPECT_GT(messages, 500u);
+}
+
+// Categories kept from an earlier document answer from that document, also
+// after a failed load and after a load of another file.
+TEST(MessageIndex, CategoriesKeepTheirDocument) {
+    ProjectDirectory directory;
+    directory.WriteProject(R"(<Root><CONDITIONAL><U7SQ><Attributes MSG0409="t"/>
+        <ID00000001 MSG0409="first file"/></U7SQ></CONDITIONAL><DEVICES><D1/></DEVICES></Root>)");
+    auto b = CreateComponent<IEventModel>();
+    ComPtr<IEventInfoInit> init;
+    ASSERT_EQ(b.As(&init), S_OK);
+    ASSERT_EQ(init->ParseXML(nullptr), S_OK);
+    LONG handle = 0;
+    ASSERT_EQ(b->CreateSubscription(&handle), S_OK);
+    VARIANT selection;
+    V_VT(&selection) = VT_ARRAY | VT_I4;
+    V_ARRAY(&selection) = SafeArrayCreateVector(VT_I4, 0, 1);
+    LONG messageText = -1, index = 0;
+    SafeArrayPutElement(V_ARRAY(&selection), &index, &messageText);
+    VARIANT results;
+    ASSERT_EQ(b->SelectAttributes(handle, 0x200001, selection, &results), S_OK);
+    VariantClear(&results);
+    VariantClear(&selection);
+
+    const auto textOfAlarm1 = [&] {
+        SAFEARRAY* names = SafeArrayCreateVector(VT_BSTR, 0, 1);
+        SAFEARRAY* sources = SafeArrayCreateVector(VT_BSTR, 0, 1);
+        LONG i = 0;
+        BSTR name = SysAllocString(L"Alarm1"), source = SysAllocString(L"/D1/U7SQ");
+        SafeArrayPutElement(names, &i, name);
+        SafeArrayPutElement(sources, &i, source);
+        SysFreeString(name);
+        SysFreeString(source);
+        VARIANT n, s, none, reserved, types, categories, ids, values, codes;
+        V_VT(&n) = VT_ARRAY | VT_BSTR;
+        V_ARRAY(&n) = names;
+        V_VT(&s) = VT_ARRAY | VT_BSTR;
+        V_ARRAY(&s) = sources;
+        VariantInit(&none);
+        std::wstring text = L"<unresolved>";
+        if (SUCCEEDED(b->ResolveEvents(handle, 0x409, n, s, none, none, &reserved, &types, &categories, &ids,
+                                       &values, &codes))) {
+            VARIANT eventValues;
+            VariantInit(&eventValues);
+            SafeArrayGetElement(V_ARRAY(&values), &i, &eventValues);
+            BSTR first = nullptr;
+            if (V_VT(&eventValues) == (VT_ARRAY | VT_BSTR)) SafeArrayGetElement(V_ARRAY(&eventValues), &i, &first);
+            text = first ? first : L"";
+            SysFreeString(first);
+            VariantClear(&eventValues);
+            for (VARIANT* output : {&types, &categories, &ids, &values, &codes}) VariantClear(output);
+        }
+        VariantClear(&n);
+        VariantClear(&s);
+        return text;
+    };
+    EXPECT_EQ(textOfAlarm1(), L"first file");
+    directory.WriteProject("<Broken");
+    ASSERT_EQ(init->ParseXML(nullptr), E_INVALIDARG);
+    EXPECT_EQ(textOfAlarm1(), L"first file");
+    directory.WriteProject(R"(<Root><CONDITIONAL><U7SQ><Attributes MSG0409="t"/>
+        <ID00000001 MSG0409="second file"/></U7SQ></CONDITIONAL><DEVICES><D1/></DEVICES></Root>)");
+    ASSERT_EQ(init->ParseXML(nullptr), S_OK);
+    EXPECT_EQ(textOfAlarm1(), L"first file");
+}
