@@ -30,17 +30,15 @@ bool HasRuntimePrefix(const std::wstring& tagName) { return tagName.compare(0, 2
 // first two characters, whatever they are.
 TechnologyObjects CollectTechnologyObjects(IXMLDOMNode* device, bool runtimeNamesOnly) {
     TechnologyObjects tos;
-    const auto children = ChildNodes(device);
-    tos.childCount = ListLength(children.Get());
-    for (long k = 0; k < tos.childCount; ++k) {
-        const DomNode child = ListItem(children.Get(), k);
-        if (!IsElement(child.Get())) continue;
-        const std::wstring tagName = NodeName(child.Get());
-        if (runtimeNamesOnly && !HasRuntimePrefix(tagName)) continue;
+    ForEachChild(device, [&](IXMLDOMNode* child) {
+        ++tos.childCount;
+        if (!IsElement(child)) return;
+        const std::wstring tagName = NodeName(child);
+        if (runtimeNamesOnly && !HasRuntimePrefix(tagName)) return;
         tos.addresses.push_back(tagName.size() > 2 ? tagName.substr(2) : std::wstring());
-        tos.names.push_back(GetAttributeText(child.Get(), L"Name"));
-        if (runtimeNamesOnly) tos.typeIds.push_back(GetAttributeText(child.Get(), L"TypeID"));
-    }
+        tos.names.push_back(GetAttributeText(child, L"Name"));
+        if (runtimeNamesOnly) tos.typeIds.push_back(GetAttributeText(child, L"TypeID"));
+    });
     return tos;
 }
 
@@ -67,16 +65,15 @@ STDMETHODIMP EventInfoObj::GetDevices(VARIANT* DevNames, VARIANT* CheckSums, VAR
             *pError = IUMC_ERROR_XMLFILE_DEVICE;
             return E_FAIL;
         }
-        const auto children = ChildNodes(devices.Get());
-        const long count = ListLength(children.Get());
+        long count = 0;
         std::vector<std::wstring> names, checkSums, addresses;
-        for (long k = 0; k < count; ++k) {
-            const DomNode child = ListItem(children.Get(), k);
-            if (!IsElement(child.Get())) continue;
-            names.push_back(NodeName(child.Get()));
-            checkSums.push_back(GetAttributeText(child.Get(), L"CheckSum"));
-            addresses.push_back(GetAttributeText(child.Get(), L"MPIDefault"));
-        }
+        ForEachChild(devices.Get(), [&](IXMLDOMNode* child) {
+            ++count;
+            if (!IsElement(child)) return;
+            names.push_back(NodeName(child));
+            checkSums.push_back(GetAttributeText(child, L"CheckSum"));
+            addresses.push_back(GetAttributeText(child, L"MPIDefault"));
+        });
         SafeArray nameArray = MakeBstrArray(names);
         SafeArray checkSumArray = MakeBstrArray(checkSums);
         SafeArray addressArray = MakeBstrArray(addresses);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "component/ArrayOutputs.h"
 #include "component/ComOwners.h"
 #include "component/EventInfoObj.h"
 #include "loading/XmlAccess.h"
@@ -13,23 +14,12 @@ namespace {
 // document order; every node type counts, so text and comments never match.
 std::vector<std::wstring> MessageElementNames(IXMLDOMNode* category) {
     if (!category) throw ComError(E_POINTER);
-    const auto children = ChildNodes(category);
-    const long count = ListLength(children.Get());
     std::vector<std::wstring> names;
-    for (long i = 0; i < count; ++i) {
-        std::wstring name = NodeName(ListItem(children.Get(), i).Get());
+    ForEachChild(category, [&](IXMLDOMNode* child) {
+        std::wstring name = NodeName(child);
         if (name.compare(0, 2, L"ID") == 0) names.push_back(std::move(name));
-    }
+    });
     return names;
-}
-
-SafeArray MakeTextArray(const std::vector<std::wstring>& texts) {
-    SafeArray array = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(texts.size()));
-    if (!texts.empty()) {
-        SafeArrayData<BSTR> data(array.Get());
-        for (size_t k = 0; k < texts.size(); ++k) data[k] = Bstr(texts[k]).Detach();
-    }
-    return array;
 }
 
 }  // namespace
@@ -51,7 +41,7 @@ STDMETHODIMP EventInfoObj::GetCategoryMessageIds(LONG categoryId, VARIANT* messa
     // The output is overwritten, not cleared: the caller's earlier value is
     // not ours to release.
     try {
-        SafeArray array = MakeTextArray(names);
+        SafeArray array = MakeBstrArray(names);
         V_VT(messageIds) = VT_ARRAY | VT_BSTR;
         V_ARRAY(messageIds) = array.Detach();
         return S_OK;

@@ -18,19 +18,18 @@ HRESULT BuildSourceCategories(const ElementIndex& elements, bool projectMode,
                               std::map<std::wstring, int32_t>& sourceCategories) {
     const DomNode devices = elements.FindUniqueElement(L"DEVICES");
     if (!devices) return E_FAIL;
-    const auto deviceList = ChildNodes(devices.Get());
-    const long deviceCount = ListLength(deviceList.Get());
     const bool diagnosisGroupPresent = elements.FindUniqueElement(L"U7DIAG") != nullptr;
     const bool userAlarmGroupPresent = elements.FindUniqueElement(L"U7SQ") != nullptr;
 
-    for (long i = 0; i < deviceCount; ++i) {
-        const DomNode device = ListItem(deviceList.Get(), i);
-        if (!IsElement(device.Get())) continue;
-        const std::wstring prefix = L"/" + NodeName(device.Get()) + L"/";
+    // Children are walked by sibling: positional access to a child list
+    // costs time in proportion to the position here.
+    ForEachChild(devices.Get(), [&](IXMLDOMNode* device) {
+        if (!IsElement(device)) return;
+        const std::wstring prefix = L"/" + NodeName(device) + L"/";
 
         if (projectMode) {
             // Project names are matched as the file spells them, in UTF-16.
-            const std::wstring project = GetAttributeText(device.Get(), L"Project");
+            const std::wstring project = GetAttributeText(device, L"Project");
             InsertIfKnown(categoryKeys, project + L"/U7SQ", prefix + L"U7SQ", sourceCategories);
             InsertIfKnown(categoryKeys, project + L"/USERDIAG", prefix + L"USERDIAG", sourceCategories);
         } else if (userAlarmGroupPresent) {
@@ -38,12 +37,10 @@ HRESULT BuildSourceCategories(const ElementIndex& elements, bool projectMode,
         }
         if (diagnosisGroupPresent) sourceCategories.emplace(prefix + L"U7DIAG", kDiagnosisCategoryId);
 
-        const auto children = ChildNodes(device.Get());
-        for (long c = 0; c < ListLength(children.Get()); ++c) {
-            const DomNode child = ListItem(children.Get(), c);
-            InsertIfKnown(categoryKeys, L"TOT" + GetAttributeText(child.Get(), L"TypeID"),
-                          prefix + NodeName(child.Get()), sourceCategories);
-        }
-    }
+        ForEachChild(device, [&](IXMLDOMNode* child) {
+            InsertIfKnown(categoryKeys, L"TOT" + GetAttributeText(child, L"TypeID"), prefix + NodeName(child),
+                          sourceCategories);
+        });
+    });
     return S_OK;
 }

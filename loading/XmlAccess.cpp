@@ -48,28 +48,8 @@ DomNode NextSibling(IXMLDOMNode* node) {
     return sibling;
 }
 
-ComPtr<IXMLDOMNodeList> ChildNodes(IXMLDOMNode* node) {
-    Require(node);
-    ComPtr<IXMLDOMNodeList> list;
-    ThrowIfFailed(node->get_childNodes(&list));
-    Require(list.Get());
-    return list;
-}
 
-long ListLength(IXMLDOMNodeList* list) {
-    Require(list);
-    long length = 0;
-    ThrowIfFailed(list->get_length(&length));
-    return length;
-}
 
-DomNode ListItem(IXMLDOMNodeList* list, long index) {
-    Require(list);
-    DomNode item;
-    ThrowIfFailed(list->get_item(index, &item));
-    Require(item.Get());
-    return item;
-}
 
 DomNode FindChildByName(IXMLDOMNode* parent, std::wstring_view name) {
     Require(parent);

@@ -27,12 +27,6 @@ bool IsElement(IXMLDOMNode* node);
 DomNode FirstChild(IXMLDOMNode* node);    // null when there is none
 DomNode NextSibling(IXMLDOMNode* node);   // null after the last
 
-// The child node list, its length and its items (an announced item that is
-// missing raises E_POINTER).
-Microsoft::WRL::ComPtr<IXMLDOMNodeList> ChildNodes(IXMLDOMNode* node);
-long ListLength(IXMLDOMNodeList* list);
-DomNode ListItem(IXMLDOMNodeList* list, long index);
-
 // The first child whose node name is exactly `name`, or null. Raises
 // E_POINTER when the parent is null.
 DomNode FindChildByName(IXMLDOMNode* parent, std::wstring_view name);

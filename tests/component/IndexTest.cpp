@@ -24,7 +24,8 @@ DomNode SearchUniqueElement(IXMLDOMDocument* document, const std::wstring& name)
     long length = 0;
     if (list) list->get_length(&length);
     if (length != 1) return nullptr;
-    DomNode element = ListItem(list.Get(), 0);
+    DomNode element;
+    list->get_item(0, &element);
     return NodeName(element.Get()) == name ? element : nullptr;
 }
 

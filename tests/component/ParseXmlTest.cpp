@@ -26,7 +26,9 @@ long ElementCount(const EventInfoObj& object, const wchar_t* tag) {
     BSTR name = SysAllocString(tag);
     object.Document()->getElementsByTagName(name, &list);
     SysFreeString(name);
-    return ListLength(list.Get());
+    long length = 0;
+    list->get_length(&length);
+    return length;
 }
 
 std::wstring DocumentText(const EventInfoObj& object) {

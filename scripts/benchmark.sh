@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Generates the synthetic projects S, M and L, registers the component and
+# measures it; the figures go to stdout and to BENCHMARKS.md.
+# Usage: scripts/benchmark.sh [SIZE...]   (default: S M L)
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+install_missing_packages
+configure_and_build
+ensure_wine_prefix
+start_wineserver
+
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(S M L)
+arguments=()
+for size in "${sizes[@]}"; do
+    data_dir=$BUILD_DIR/bench/$size
+    project=$data_dir/opc2/bink4/corvalis/XML/OPC_AE.xml
+    mkdir -p "$(dirname "$project")"
+    [ -f "$project" ] || python3 "$REPO_ROOT/tools/projectgen/generate_project.py" "$size" "$project"
+    arguments+=("$size=$(to_windows_path "$data_dir")")
+done
+
+wine64 regsvr32 /s "$(to_windows_path "$BUILD_DIR/bin/IEventInfoServer.dll")" </dev/null
+figures=$BUILD_DIR/bench/figures.md
+wine64 "$BUILD_DIR/bin/eventinfo_benchmark.exe" "$(to_windows_path "$figures")" "${arguments[@]}" </dev/null | tr -d '\r'
+
+{
+    echo "# Benchmarks"
+    echo
+    echo "Measured by \`scripts/benchmark.sh\` on $(date -u +%Y-%m-%d), machine kind \`cpp\`"
+    echo "($(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB), $(wine64 --version 2>/dev/null), the component built with"
+    echo "$(x86_64-w64-mingw32-g++-posix --version | head -1). Every figure is the median of repeated runs"
+    echo "(loads: 3 runs on L, 7 otherwise; queries: up to 2000 calls or one second); ratios compare figures of"
+    echo "the same run. The projects come from \`tools/projectgen/generate_project.py\`."
+    echo
+    cat "$figures"
+} > "$REPO_ROOT/BENCHMARKS.md.new"
+mv "$REPO_ROOT/BENCHMARKS.md.new" "$REPO_ROOT/BENCHMARKS.md"
+echo "written: BENCHMARKS.md"
