@@ -59,12 +59,31 @@ DomNode FindChildByName(IXMLDOMNode* parent, std::wstring_view name) {
     return nullptr;
 }
 
+namespace {
+
+std::wstring VariantText(Variant& value) {
+    if (V_VT(value.Get()) != VT_BSTR) ThrowIfFailed(VariantChangeType(value.Get(), value.Get(), 0, VT_BSTR));
+    const BSTR text = V_BSTR(value.Get());
+    return std::wstring(text ? text : L"", SysStringLen(text));
+}
+
+}  // namespace
+
 std::wstring GetAttributeText(IXMLDOMNode* node, std::wstring_view name) {
     if (!node) return {};
+    const Bstr attributeName(name);
+    // An element answers in one call; other nodes through their attribute map.
+    ComPtr<IXMLDOMElement> element;
+    if (SUCCEEDED(node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(element.GetAddressOf()))) &&
+        element) {
+        Variant value;
+        ThrowIfFailed(element->getAttribute(attributeName.Get(), value.Get()));
+        if (V_VT(value.Get()) == VT_NULL || V_VT(value.Get()) == VT_EMPTY) return {};
+        return VariantText(value);
+    }
     ComPtr<IXMLDOMNamedNodeMap> attributes;
     ThrowIfFailed(node->get_attributes(&attributes));
     if (!attributes) return {};
-    const Bstr attributeName(name);
     DomNode attribute;
     ThrowIfFailed(attributes->getNamedItem(attributeName.Get(), &attribute));
     if (!attribute) return {};
@@ -75,9 +94,7 @@ std::wstring NodeValueText(IXMLDOMNode* node) {
     Require(node);
     Variant value;
     ThrowIfFailed(node->get_nodeValue(value.Get()));
-    if (V_VT(value.Get()) != VT_BSTR) ThrowIfFailed(VariantChangeType(value.Get(), value.Get(), 0, VT_BSTR));
-    const BSTR text = V_BSTR(value.Get());
-    return std::wstring(text ? text : L"", SysStringLen(text));
+    return VariantText(value);
 }
 
 DomNode DocumentRoot(IXMLDOMDocument* document) {
