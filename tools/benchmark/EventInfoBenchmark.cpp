@@ -17,9 +17,11 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "IEventInfoServer.h"
@@ -139,8 +141,16 @@ public:
     }
     const std::vector<Figure>& Rows() const { return m_rows; }
 
+    // Raw values, kept for the target checks.
+    void Keep(const std::string& size, const std::string& key, double value) { m_values[size + "/" + key] = value; }
+    std::optional<double> Value(const std::string& size, const std::string& key) const {
+        const auto found = m_values.find(size + "/" + key);
+        return found == m_values.end() ? std::nullopt : std::optional<double>(found->second);
+    }
+
 private:
     std::vector<Figure> m_rows;
+    std::map<std::string, double> m_values;
 };
 
 std::string Micro(double seconds) {
@@ -216,6 +226,7 @@ private:
         m_report.Add(m_size, "DOM load of the file's bytes", Milli(dom));
         m_report.Add(m_size, "ParseXML (load, build passes, indexes)", Milli(parse));
         m_report.Add(m_size, "ParseXML / DOM load", Number(parse / dom, "x"), "target <= 1.3");
+        m_report.Keep(m_size, "parse ratio", parse / dom);
         const double byName = Median([&] { LoadDomByName(m_file); }, 1, 0);
         m_report.Add(m_size, "DOM load by file name (the load before this change)", Milli(byName),
                      Number(byName / dom, "x the byte load").c_str());
@@ -234,6 +245,7 @@ private:
         m_report.Add(m_size, "private bytes after the DOM load alone", Number(dom / 1048576.0, " MB"));
         m_report.Add(m_size, "private bytes after ParseXML", Number(component / 1048576.0, " MB"));
         m_report.Add(m_size, "memory ParseXML / DOM", Number(double(component) / double(dom), "x"), "target <= 1.3");
+        m_report.Keep(m_size, "memory ratio", double(component) / double(dom));
     }
 
     void DeviceQueries(IUnknown* object, const std::string& bytes) {
@@ -269,6 +281,10 @@ private:
                 BSTR device = name.Get();
                 info->GetConnectionInfo(&device, CONFIG_TIMEOUT, value.Get(), &error);
             }, 2000);
+            m_report.Keep(m_size, std::string("tos ") + where, tos);
+            m_report.Keep(m_size, std::string("connection ") + where, connection);
+            m_report.Keep(m_size, std::string("tos search ") + where, tos / search);
+            m_report.Keep(m_size, std::string("connection search ") + where, connection / search);
             m_report.Add(m_size, std::string("GetTOs, ") + where + " device", Micro(tos),
                          Number(tos / search * 1000, "/1000 of a search"));
             m_report.Add(m_size, std::string("GetConnectionInfo, ") + where + " device", Micro(connection),
@@ -371,6 +387,8 @@ private:
                 std::snprintf(what, sizeof what, "ResolveEvents, %5d messages, batch %5lu", category.messages,
                               static_cast<unsigned long>(batch));
                 m_report.Add(m_size, what, Number(batch / seconds / 1000, "k ev/s"), Micro(seconds / batch) + " per event");
+                m_report.Keep(m_size, "event " + std::to_string(category.messages) + " " + std::to_string(batch),
+                              seconds / batch);
                 if (batch == 10000 && category.messages == 10000) {
                     DebugOutputListener listener;
                     const double heard = Median(resolve, 5, 5.0);
@@ -425,9 +443,69 @@ private:
     Report& m_report;
 };
 
-void WriteMarkdown(const std::string& path, const Report& report) {
+// Which of the targets hold, from the kept values; a target needs the sizes
+// it compares.
+std::vector<std::string> TargetVerdicts(const Report& report, const std::vector<std::string>& sizes) {
+    std::vector<std::string> lines;
+    const auto verdict = [&](const std::string& target, bool measured, bool holds, const std::string& detail) {
+        lines.push_back("| " + target + " | " + (!measured ? "not measured" : holds ? "holds" : "does not hold") +
+                        " | " + detail + " |");
+    };
+    const auto each = [&](const std::string& key, double limit, const char* unit) {
+        bool all = true, any = false;
+        std::string detail;
+        for (const std::string& size : sizes) {
+            if (const auto value = report.Value(size, key)) {
+                any = true;
+                all = all && *value <= limit;
+                detail += size + " " + Number(*value, unit) + " ";
+            }
+        }
+        return std::make_tuple(any, all, detail);
+    };
+    auto [parsed, parseHolds, parseDetail] = each("parse ratio", 1.3, "x");
+    verdict("ParseXML at most 1.3 times the DOM's load of the bytes, at every size", parsed, parseHolds, parseDetail);
+    auto [memory, memoryHolds, memoryDetail] = each("memory ratio", 1.3, "x");
+    verdict("memory after the load at most 1.3 times the DOM's", memory, memoryHolds, memoryDetail);
+
+    bool searchMeasured = false, searchHolds = true, shapeMeasured = false, shapeHolds = true;
+    std::string searchDetail, shapeDetail;
+    for (const char* where : {"first", "middle", "last"}) {
+        for (const char* call : {"tos", "connection"}) {
+            const std::string key = std::string(call) + " " + where;
+            if (const auto onL = report.Value("L", std::string(call) + " search " + where)) {
+                searchMeasured = true;
+                searchHolds = searchHolds && *onL <= 0.001;
+                searchDetail += key + " " + Number(*onL * 1000, "/1000 ");
+            }
+            const auto small = report.Value("S", key), large = report.Value("L", key);
+            if (small && large) {
+                shapeMeasured = true;
+                const double ratio = std::max(*small, *large) / std::min(*small, *large);
+                shapeHolds = shapeHolds && ratio <= 1.5;
+                shapeDetail += key + " " + Number(ratio, "x ");
+            }
+        }
+    }
+    verdict("GetTOs and GetConnectionInfo on L at most 1/1000 of a whole-document search", searchMeasured, searchHolds,
+            searchDetail);
+    verdict("GetTOs and GetConnectionInfo per call within 1.5 times between S and L", shapeMeasured, shapeHolds,
+            shapeDetail);
+
+    const auto few = report.Value("L", "event 100 10000"), many = report.Value("L", "event 10000 10000");
+    verdict("ResolveEvents per event within 1.5 times between 100 and 10,000 messages (L, batches of 10,000)",
+            few && many, few && many && *many / *few <= 1.5 && *few / *many <= 1.5,
+            few && many ? Number(*many / *few, "x") : "");
+    verdict("ResolveEvents at least 250,000 events per second on L in batches of 10,000", many.has_value(),
+            many && 1.0 / *many >= 250000, many ? Number(1.0 / *many / 1000, "k events/s") : "");
+    return lines;
+}
+
+void WriteMarkdown(const std::string& path, const Report& report, const std::vector<std::string>& sizes) {
     std::ofstream out(path);
-    out << "| size | figure | value | note |\n| --- | --- | ---: | --- |\n";
+    out << "## Targets\n\n| target | verdict | measured |\n| --- | --- | --- |\n";
+    for (const std::string& line : TargetVerdicts(report, sizes)) out << line << "\n";
+    out << "\n## Figures\n\n| size | figure | value | note |\n| --- | --- | ---: | --- |\n";
     for (const Figure& row : report.Rows())
         out << "| " << row.size << " | " << row.what << " | " << row.value << " | " << row.note << " |\n";
 }
@@ -441,13 +519,16 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
     Report report;
+    std::vector<std::string> sizes;
     for (int i = 2; i < argc; ++i) {
         const std::wstring argument = argv[i];
         const size_t equals = argument.find(L'=');
         if (equals == std::wstring::npos) continue;
-        SizeBenchmark(Narrow(argument.substr(0, equals)), argument.substr(equals + 1), report).Run();
+        sizes.push_back(Narrow(argument.substr(0, equals)));
+        SizeBenchmark(sizes.back(), argument.substr(equals + 1), report).Run();
     }
-    WriteMarkdown(Narrow(argv[1]), report);
+    WriteMarkdown(Narrow(argv[1]), report, sizes);
+    for (const std::string& line : TargetVerdicts(report, sizes)) std::printf("%s\n", line.c_str());
     CoUninitialize();
     return 0;
 }
