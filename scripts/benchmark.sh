@@ -33,6 +33,11 @@ wine64 "$BUILD_DIR/bin/eventinfo_benchmark.exe" "$(to_windows_path "$figures")" 
     echo "(loads: 3 runs on L, 7 otherwise; queries: up to 2000 calls or one second); ratios compare figures of"
     echo "the same run. The projects come from \`tools/projectgen/generate_project.py\`."
     echo
+    echo "Notes. ParseXML loads the file's bytes; the row \"DOM load by file name\" shows what loading by"
+    echo "name would cost. A call of ResolveEvents checks once whether a debugger or a debug-output listener"
+    echo "can receive the trace (a round trip to the platform's server, which dominates batches of one); with"
+    echo "a listener in the process every traced event waits for it, as the platform's protocol makes it."
+    echo
     cat "$figures"
 } > "$REPO_ROOT/BENCHMARKS.md.new"
 mv "$REPO_ROOT/BENCHMARKS.md.new" "$REPO_ROOT/BENCHMARKS.md"
