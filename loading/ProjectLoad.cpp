@@ -1,5 +1,5 @@
 // IEventInfoInit::ParseXML: loads the registry-named project file and runs
-// the build passes over it.
+// the build passes over it; LoadProjectFile does the same for a given path.
 
 #include <string>
 
@@ -32,13 +32,16 @@ private:
 std::string ReadDataDirectory() {
     const RegistryKey key(HKEY_LOCAL_MACHINE, kDataPathKey);
     if (!key.Get()) return {};
+    // Most values fit the path buffer and are read in one call.
     DWORD type = REG_NONE;
-    DWORD size = 0;
-    if (RegQueryValueExA(key.Get(), kDataPathValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
-    std::string data(size, '\0');
-    if (RegQueryValueExA(key.Get(), kDataPathValue, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size) !=
-        ERROR_SUCCESS)
-        return {};
+    std::string data(kMaxPathBytes, '\0');
+    DWORD size = static_cast<DWORD>(data.size());
+    LSTATUS status = RegQueryValueExA(key.Get(), kDataPathValue, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
+    if (status == ERROR_MORE_DATA) {
+        data.assign(size, '\0');
+        status = RegQueryValueExA(key.Get(), kDataPathValue, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
+    }
+    if (status != ERROR_SUCCESS) return {};
     data.resize(size);
     return BaseDirectoryFromValue(type == REG_SZ || type == REG_EXPAND_SZ, data);
 }
@@ -104,20 +107,30 @@ STDMETHODIMP EventInfoObj::ParseXML(BSTR) {
     try {
         const std::optional<std::string> path = ComposeProjectFilePath(ReadDataDirectory());
         if (!path) return E_INVALIDARG;
+        return LoadProjectFile(*path);
+    } catch (const ComError&) {
+        return E_UNEXPECTED;
+    } catch (const std::exception&) {
+        return E_UNEXPECTED;
+    }
+}
 
+HRESULT EventInfoObj::LoadProjectFile(const std::string& path) {
+    try {
+        m_loadDiagnostics.clear();
         m_pDocument.Reset();
         m_elementIndex = ElementIndex();
         m_pDocument = CreateDomDocument();
         if (!m_pDocument) throw ComError(E_POINTER);
         PrepareSynchronousLocalLoad(m_pDocument.Get());
-        LoadFile(m_pDocument.Get(), *path);
+        LoadFile(m_pDocument.Get(), path);
         m_elementIndex = ElementIndex::Build(m_pDocument.Get());
 
         const DomNode root = DocumentRoot(m_pDocument.Get());
         if (!root) return E_INVALIDARG;
         m_projectMode = !GetAttributeText(root.Get(), L"Proj").empty();
 
-        ModelBuilder builder(m_model, m_elementIndex, m_projectMode);
+        ModelBuilder builder(m_model, m_elementIndex, m_projectMode, &m_loadDiagnostics);
         builder.BuildFixedTables();
         builder.BuildCategories(EVENT_CLASS_CONDITIONAL);
         builder.BuildCategories(EVENT_CLASS_SIMPLE);
