@@ -19,6 +19,7 @@
 #include "component/DispatchImpl.h"
 #include "loading/ElementIndex.h"
 #include "model/EventModelTables.h"
+#include "model/LoadDiagnostics.h"
 
 using SubscriptionSelections = std::map<int32_t, std::set<int32_t>>;
 
@@ -72,12 +73,18 @@ public:
     // IEventInfoInit
     STDMETHODIMP ParseXML(BSTR XMLFile) override;
 
+    // The load behind ParseXML, from an explicit path (ANSI), for the tools;
+    // ParseXML passes the registry-named file.
+    HRESULT LoadProjectFile(const std::string& ansiPath);
+
     // Read-only view of the loaded state, for the tools and the tests.
     bool ProjectMode() const { return m_projectMode; }
     IXMLDOMDocument* Document() const { return m_pDocument.Get(); }
     const ElementIndex& Elements() const { return m_elementIndex; }
     const EventModelTables& Model() const { return m_model; }
     const std::map<std::wstring, int32_t>& SourceCategories() const { return m_mapSourceCategories; }
+    // What the last load's passes dropped.
+    const LoadDiagnostics& Diagnostics() const { return m_loadDiagnostics; }
     // The attribute ids a subscription selected for a category, or null.
     const std::set<int32_t>* FindSelection(LONG handle, LONG categoryId) const;
 
@@ -113,4 +120,5 @@ private:
     EventModelTables m_model;
     std::map<int32_t, SubscriptionSelections> m_mapSubscriptions;
     std::map<std::wstring, int32_t> m_mapSourceCategories;
+    LoadDiagnostics m_loadDiagnostics;
 };

@@ -1,5 +1,5 @@
 // IEventInfoInit::ParseXML: loads the registry-named project file and runs
-// the build passes over it.
+// the build passes over it; LoadProjectFile does the same for a given path.
 
 #include <string>
 
@@ -107,20 +107,30 @@ STDMETHODIMP EventInfoObj::ParseXML(BSTR) {
     try {
         const std::optional<std::string> path = ComposeProjectFilePath(ReadDataDirectory());
         if (!path) return E_INVALIDARG;
+        return LoadProjectFile(*path);
+    } catch (const ComError&) {
+        return E_UNEXPECTED;
+    } catch (const std::exception&) {
+        return E_UNEXPECTED;
+    }
+}
 
+HRESULT EventInfoObj::LoadProjectFile(const std::string& path) {
+    try {
+        m_loadDiagnostics.clear();
         m_pDocument.Reset();
         m_elementIndex = ElementIndex();
         m_pDocument = CreateDomDocument();
         if (!m_pDocument) throw ComError(E_POINTER);
         PrepareSynchronousLocalLoad(m_pDocument.Get());
-        LoadFile(m_pDocument.Get(), *path);
+        LoadFile(m_pDocument.Get(), path);
         m_elementIndex = ElementIndex::Build(m_pDocument.Get());
 
         const DomNode root = DocumentRoot(m_pDocument.Get());
         if (!root) return E_INVALIDARG;
         m_projectMode = !GetAttributeText(root.Get(), L"Proj").empty();
 
-        ModelBuilder builder(m_model, m_elementIndex, m_projectMode);
+        ModelBuilder builder(m_model, m_elementIndex, m_projectMode, &m_loadDiagnostics);
         builder.BuildFixedTables();
         builder.BuildCategories(EVENT_CLASS_CONDITIONAL);
         builder.BuildCategories(EVENT_CLASS_SIMPLE);

@@ -64,8 +64,13 @@ std::wstring ProjectName(const std::wstring& elementName) {
 
 }  // namespace
 
-ModelBuilder::ModelBuilder(EventModelTables& tables, const ElementIndex& elements, bool projectMode)
-    : m_tables(tables), m_elements(elements), m_projectMode(projectMode) {}
+ModelBuilder::ModelBuilder(EventModelTables& tables, const ElementIndex& elements, bool projectMode,
+                           LoadDiagnostics* diagnostics)
+    : m_tables(tables), m_elements(elements), m_projectMode(projectMode), m_diagnostics(diagnostics) {}
+
+void ModelBuilder::RecordDrop(LoadDropKind kind, IXMLDOMNode* element, std::wstring detail) {
+    if (m_diagnostics) m_diagnostics->push_back(LoadDrop{kind, ElementPath(element), std::move(detail)});
+}
 
 void ModelBuilder::BuildFixedTables() {
     m_nextUserCategoryId = kUserAlarmCategoryId;
@@ -169,7 +174,11 @@ void ModelBuilder::AddCategory(IXMLDOMNode* element, const CategoryInfo& templat
         id = key->second;
     } else {
         const std::optional<int32_t> allocated = AllocateCategoryId(baseId);
-        if (!allocated) return;
+        if (!allocated) {
+            RecordDrop(LoadDropKind::ProjectBeyondRange, element,
+                       L"no user-alarm category id left for " + templateCategory.name);
+            return;
+        }
         id = *allocated;
         m_tables.m_mapCategoryKeys.emplace(templateCategory.name, id);
     }
@@ -180,7 +189,12 @@ void ModelBuilder::AddCategory(IXMLDOMNode* element, const CategoryInfo& templat
     category.node = element;
 
     const auto [entry, inserted] = m_tables.m_mapCategories.emplace(id, std::move(category));
-    if (!inserted) return;
+    if (!inserted) {
+        RecordDrop(LoadDropKind::CategoryTaken, element,
+                   L"category " + templateCategory.name + L" (id " + std::to_wstring(id) + L") already taken by " +
+                       entry->second.name);
+        return;
+    }
     ReadCategoryAttributes(element, entry->second);
 }
 

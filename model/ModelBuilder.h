@@ -12,6 +12,7 @@
 
 #include "loading/ElementIndex.h"
 #include "model/EventModelTables.h"
+#include "model/LoadDiagnostics.h"
 
 // Fixed category ids.
 inline constexpr int32_t kUserAlarmCategoryId = 0x200001;
@@ -25,7 +26,9 @@ inline constexpr int32_t kMessageTextAttributeId = -1;
 
 class ModelBuilder {
 public:
-    ModelBuilder(EventModelTables& tables, const ElementIndex& elements, bool projectMode);
+    // Elements the passes drop are recorded in `diagnostics` when given.
+    ModelBuilder(EventModelTables& tables, const ElementIndex& elements, bool projectMode,
+                 LoadDiagnostics* diagnostics = nullptr);
 
     // Fixed rows of the key tables, row 1 of the attributes, and the counters.
     void BuildFixedTables();
@@ -40,10 +43,12 @@ private:
     std::optional<int32_t> AllocateCategoryId(int32_t baseId);
     void ReadCategoryAttributes(IXMLDOMNode* element, CategoryInfo& category);
     int32_t AttributeIdFor(const std::wstring& name);
+    void RecordDrop(LoadDropKind kind, IXMLDOMNode* element, std::wstring detail);
 
     EventModelTables& m_tables;
     const ElementIndex& m_elements;
     bool m_projectMode;
+    LoadDiagnostics* m_diagnostics;
 
     // Id counters of this load; every load starts them afresh.
     int32_t m_nextUserCategoryId = kUserAlarmCategoryId;

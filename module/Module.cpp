@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <wchar.h>
+
 #include "component/ClassFactory.h"
 #include "component/ModuleState.h"
 #include "component/TypeInfoCache.h"
@@ -27,3 +29,17 @@ extern "C" HRESULT __stdcall DllCanUnloadNow() { return module_state::LockCount(
 extern "C" HRESULT __stdcall DllRegisterServer() { return RegisterModule(module_state::Instance()); }
 
 extern "C" HRESULT __stdcall DllUnregisterServer() { return UnregisterModule(module_state::Instance()); }
+
+// regsvr32 /n /i:user registers for the calling user alone (no administrator
+// rights needed), regsvr32 /u /n /i:user unregisters from the same hive.
+// Without a command line DllInstall does what DllRegisterServer and
+// DllUnregisterServer do.
+extern "C" HRESULT __stdcall DllInstall(BOOL install, LPCWSTR cmdLine) {
+    RegistrationScope scope = RegistrationScope::Machine;
+    if (cmdLine && *cmdLine) {
+        if (_wcsicmp(cmdLine, L"user") != 0) return E_INVALIDARG;
+        scope = RegistrationScope::User;
+    }
+    const HINSTANCE module = module_state::Instance();
+    return install ? RegisterModule(module, scope) : UnregisterModule(module, scope);
+}

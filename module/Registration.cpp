@@ -10,6 +10,13 @@
 #include "module/RegistryScript.h"
 #include "module/ResourceIds.h"
 
+// The per-user type library registration of oleaut32, which the
+// cross-compiler's headers do not declare.
+extern "C" {
+WINOLEAUTAPI RegisterTypeLibForUser(ITypeLib* library, OLECHAR* fullPath, OLECHAR* helpDirectory);
+WINOLEAUTAPI UnRegisterTypeLibForUser(REFGUID libraryId, WORD major, WORD minor, LCID locale, SYSKIND system);
+}
+
 namespace {
 
 std::wstring ModulePath(HINSTANCE module) {
@@ -54,8 +61,9 @@ private:
     HKEY m_key = nullptr;
 };
 
-HKEY RootKey(const std::string& name) {
-    if (name == "HKCR" || name == "HKEY_CLASSES_ROOT") return HKEY_CLASSES_ROOT;
+// The script's HKCR stands for the classes key of the scope.
+HKEY RootKey(const std::string& name, HKEY classesRoot) {
+    if (name == "HKCR" || name == "HKEY_CLASSES_ROOT") return classesRoot;
     if (name == "HKLM" || name == "HKEY_LOCAL_MACHINE") return HKEY_LOCAL_MACHINE;
     if (name == "HKCU" || name == "HKEY_CURRENT_USER") return HKEY_CURRENT_USER;
     return nullptr;
@@ -149,9 +157,9 @@ HRESULT LoadScript(HINSTANCE module, regscript::Script& script) {
 }
 
 template <class Action>
-HRESULT ForEachRoot(const regscript::Script& script, Action action) {
+HRESULT ForEachRoot(const regscript::Script& script, HKEY classesRoot, Action action) {
     for (const auto& root : script.roots) {
-        const HKEY rootKey = RootKey(root.name);
+        const HKEY rootKey = RootKey(root.name, classesRoot);
         if (!rootKey) return E_UNEXPECTED;
         for (const auto& key : root.subkeys) {
             const HRESULT hr = action(rootKey, key);
@@ -167,16 +175,30 @@ std::wstring TypeLibraryPath(HINSTANCE module, int resourceId) {
     return path;
 }
 
-HRESULT RegisterTypeLibrary(HINSTANCE module, int resourceId) {
+// HKEY_CLASSES_ROOT for the machine; the user's own classes key, created if
+// need be, for one user.
+HRESULT OpenClassesRoot(RegistrationScope scope, RegKey& userClasses, HKEY& classesRoot) {
+    if (scope == RegistrationScope::Machine) {
+        classesRoot = HKEY_CLASSES_ROOT;
+        return S_OK;
+    }
+    const HRESULT hr = FromWin32(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0,
+                                                 KEY_READ | KEY_WRITE, nullptr, userClasses.Receive(), nullptr));
+    classesRoot = userClasses.Get();
+    return hr;
+}
+
+HRESULT RegisterTypeLibrary(HINSTANCE module, int resourceId, RegistrationScope scope) {
     const std::wstring path = TypeLibraryPath(module, resourceId);
     Microsoft::WRL::ComPtr<ITypeLib> library;
     const HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
     if (FAILED(hr)) return hr;
     std::wstring writablePath = path;  // the API takes a non-const string
-    return RegisterTypeLib(library.Get(), &writablePath[0], nullptr);
+    const auto registerLibrary = scope == RegistrationScope::User ? RegisterTypeLibForUser : RegisterTypeLib;
+    return registerLibrary(library.Get(), &writablePath[0], nullptr);
 }
 
-HRESULT UnregisterTypeLibrary(HINSTANCE module, int resourceId) {
+HRESULT UnregisterTypeLibrary(HINSTANCE module, int resourceId, RegistrationScope scope) {
     const std::wstring path = TypeLibraryPath(module, resourceId);
     Microsoft::WRL::ComPtr<ITypeLib> library;
     HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
@@ -193,26 +215,33 @@ HRESULT UnregisterTypeLibrary(HINSTANCE module, int resourceId) {
     // A library that is not registered is already in the wanted state.
     Bstr registeredPath;
     if (FAILED(QueryPathOfRegTypeLib(libraryId, major, minor, locale, registeredPath.Receive()))) return S_OK;
-    return UnRegisterTypeLib(libraryId, major, minor, locale, system);
+    const auto unregisterLibrary = scope == RegistrationScope::User ? UnRegisterTypeLibForUser : UnRegisterTypeLib;
+    return unregisterLibrary(libraryId, major, minor, locale, system);
 }
 
 }  // namespace
 
-HRESULT RegisterModule(HINSTANCE module) {
+HRESULT RegisterModule(HINSTANCE module, RegistrationScope scope) {
     regscript::Script script;
+    RegKey userClasses;
+    HKEY classesRoot = nullptr;
     HRESULT hr = LoadScript(module, script);
-    if (SUCCEEDED(hr)) hr = ForEachRoot(script, WriteKey);
-    if (SUCCEEDED(hr)) hr = RegisterTypeLibrary(module, TYPELIB_COMPONENT);
-    if (SUCCEEDED(hr)) hr = RegisterTypeLibrary(module, TYPELIB_EVENT_SERVER);
+    if (SUCCEEDED(hr)) hr = OpenClassesRoot(scope, userClasses, classesRoot);
+    if (SUCCEEDED(hr)) hr = ForEachRoot(script, classesRoot, WriteKey);
+    if (SUCCEEDED(hr)) hr = RegisterTypeLibrary(module, TYPELIB_COMPONENT, scope);
+    if (SUCCEEDED(hr)) hr = RegisterTypeLibrary(module, TYPELIB_EVENT_SERVER, scope);
     return hr;
 }
 
-HRESULT UnregisterModule(HINSTANCE module) {
+HRESULT UnregisterModule(HINSTANCE module, RegistrationScope scope) {
     regscript::Script script;
+    RegKey userClasses;
+    HKEY classesRoot = nullptr;
     HRESULT hr = LoadScript(module, script);
-    if (SUCCEEDED(hr)) hr = ForEachRoot(script, RemoveKey);
-    const HRESULT component = UnregisterTypeLibrary(module, TYPELIB_COMPONENT);
-    const HRESULT server = UnregisterTypeLibrary(module, TYPELIB_EVENT_SERVER);
+    if (SUCCEEDED(hr)) hr = OpenClassesRoot(scope, userClasses, classesRoot);
+    if (SUCCEEDED(hr)) hr = ForEachRoot(script, classesRoot, RemoveKey);
+    const HRESULT component = UnregisterTypeLibrary(module, TYPELIB_COMPONENT, scope);
+    const HRESULT server = UnregisterTypeLibrary(module, TYPELIB_EVENT_SERVER, scope);
     if (SUCCEEDED(hr)) hr = FAILED(component) ? component : server;
     return hr;
 }

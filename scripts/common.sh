@@ -5,6 +5,9 @@ set -euo pipefail
 
 REPO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$REPO_ROOT/build}
+# The 32-bit build, run in a 64-bit prefix of its own as a 32-bit host process
+# runs on 64-bit Windows.
+BUILD_DIR_32=${BUILD_DIR_32:-$BUILD_DIR/win32}
 export WINEPREFIX=$BUILD_DIR/wineprefix
 export WINEDEBUG=${WINEDEBUG:--all}
 # Wine asks for nothing and installs no add-ons into the private prefix.
@@ -20,28 +23,46 @@ wine64() {
     if [ -x /usr/lib/wine/wine64 ]; then /usr/lib/wine/wine64 "$@"; else wine "$@"; fi
 }
 
+# The required packages and those given, for example wine32:i386 (which needs
+# the i386 architecture added first).
 install_missing_packages() {
     local missing=()
-    for package in "${REQUIRED_PACKAGES[@]}"; do
+    for package in "${REQUIRED_PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
     done
     if [ ${#missing[@]} -gt 0 ]; then
         log "installing ${missing[*]}"
         local sudo=""
         [ "$(id -u)" -eq 0 ] || sudo=sudo
+        if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+            $sudo dpkg --add-architecture i386
+        fi
         $sudo apt-get update -qq
         DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
     fi
 }
 
-configure_and_build() {
-    local werror=OFF
+# configure [DIR [ARCH]]: configures DIR (default $BUILD_DIR) for ARCH,
+# x86_64 (the default) or i686.
+configure() {
+    local dir=${1:-$BUILD_DIR} arch=${2:-x86_64} werror=OFF
     [ "${CI:-}" = "true" ] && werror=ON
-    log "configuring and building in $BUILD_DIR"
-    cmake -G Ninja -S "$REPO_ROOT" -B "$BUILD_DIR" \
-        -DCMAKE_TOOLCHAIN_FILE="$REPO_ROOT/cmake/mingw-w64-x86_64.cmake" \
+    log "configuring $dir ($arch)"
+    cmake -G Ninja -S "$REPO_ROOT" -B "$dir" \
+        -DCMAKE_TOOLCHAIN_FILE="$REPO_ROOT/cmake/mingw-w64-$arch.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DWARNINGS_AS_ERRORS=$werror >/dev/null
-    cmake --build "$BUILD_DIR"
+}
+
+# configure_and_build [DIR [ARCH]]
+configure_and_build() {
+    configure "$@"
+    log "building in ${1:-$BUILD_DIR}"
+    cmake --build "${1:-$BUILD_DIR}"
+}
+
+# Makes DIR's Wine prefix the one the following commands use.
+use_prefix_of() {
+    export WINEPREFIX=$1/wineprefix
 }
 
 ensure_wine_prefix() {

@@ -19,3 +19,18 @@ for example in plant line-projects; do
     printf '\n### Example project "%s" (VELOX_DataPath = %s)\n' "$example" "$data_dir"
     wine64 "$BUILD_DIR/bin/eventinfo_demo.exe" </dev/null | tr -d '\r'
 done
+
+# The inspector over both example projects: its COM-client view of the
+# registered component (the registry now names the last example), then each
+# project file loaded directly with --file.
+printf '\n### Inspector: eventinfo devices (registered component, registry-named file)\n'
+"$REPO_ROOT/eventinfo" devices </dev/null
+for example in plant line-projects; do
+    project=examples/$example/opc2/bink4/corvalis/XML/OPC_AE.xml
+    for command in devices categories lint; do
+        printf '\n### Inspector: ./eventinfo --file %s %s\n' "$project" "$command"
+        status=0
+        (cd "$REPO_ROOT" && ./eventinfo --file "$project" "$command" </dev/null) || status=$?
+        [ "$status" -le 1 ] || exit "$status"  # 1: the lint found problems, shown above
+    done
+done

@@ -1,0 +1,22 @@
+#pragma once
+
+// The lint of a loaded project file: what the component drops or cannot
+// reach in it without a word, each with its element and line.
+
+#include <string>
+#include <vector>
+
+#include "component/EventInfoObj.h"
+
+struct LintFinding {
+    std::string check;    // short name of the rule
+    int line = 0;         // 1-based; 0 when the place is not in the file
+    std::string element;  // path of the element, see ElementPath
+    std::string detail;
+};
+
+// `fileText` is the file's content as loaded, for the lines of elements.
+// Raises ComError on DOM failures.
+std::vector<LintFinding> LintProject(const EventInfoObj& object, const std::string& fileText);
+
+std::string Utf8(std::wstring_view text);
