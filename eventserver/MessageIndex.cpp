@@ -1,20 +1,11 @@
 #include "eventserver/MessageIndex.h"
 
-using Microsoft::WRL::ComPtr;
-
 const std::wstring& MessageElement::Text(const std::wstring& name) {
     if (!m_texts) {
         std::unordered_map<std::wstring, std::wstring> texts;
-        ComPtr<IXMLDOMNamedNodeMap> attributes;
-        ThrowIfFailed(m_node->get_attributes(&attributes));
-        long count = 0;
-        if (attributes) ThrowIfFailed(attributes->get_length(&count));
-        for (long i = 0; i < count; ++i) {
-            DomNode attribute;
-            ThrowIfFailed(attributes->get_item(i, &attribute));
-            if (!attribute) throw ComError(E_POINTER);
-            texts.emplace(NodeName(attribute.Get()), NodeValueText(attribute.Get()));
-        }
+        ForEachAttribute(m_node.Get(), [&](const std::wstring& name, std::wstring value) {
+            texts.emplace(name, std::move(value));
+        });
         m_texts = std::move(texts);
     }
     static const std::wstring empty;

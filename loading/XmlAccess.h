@@ -42,6 +42,23 @@ std::wstring GetAttributeText(IXMLDOMNode* node, std::wstring_view name);
 // The root element, or null when the document holds none.
 DomNode DocumentRoot(IXMLDOMDocument* document);
 
+// Calls visit(name, value text) for every attribute of the node, in the
+// order the DOM lists them (document order).
+template <class Visit>
+void ForEachAttribute(IXMLDOMNode* node, Visit visit) {
+    if (!node) throw ComError(E_POINTER);
+    Microsoft::WRL::ComPtr<IXMLDOMNamedNodeMap> attributes;
+    ThrowIfFailed(node->get_attributes(&attributes));
+    long count = 0;
+    if (attributes) ThrowIfFailed(attributes->get_length(&count));
+    for (long i = 0; i < count; ++i) {
+        DomNode attribute;
+        ThrowIfFailed(attributes->get_item(i, &attribute));
+        if (!attribute) throw ComError(E_POINTER);
+        visit(NodeName(attribute.Get()), NodeValueText(attribute.Get()));
+    }
+}
+
 // Calls visit(child) for every child node in document order.
 template <class Visit>
 void ForEachChild(IXMLDOMNode* parent, Visit visit) {

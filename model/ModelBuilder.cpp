@@ -2,8 +2,6 @@
 
 #include "loading/XmlAccess.h"
 
-using Microsoft::WRL::ComPtr;
-
 namespace {
 
 struct ToType {
@@ -212,23 +210,12 @@ void ModelBuilder::ReadCategoryAttributes(IXMLDOMNode* element, CategoryInfo& ca
     if (!attributeElement) return;
 
     std::wstring messageAttribute;
-    ComPtr<IXMLDOMNamedNodeMap> attributes;
-    ThrowIfFailed(attributeElement->get_attributes(&attributes));
-    long count = 0;
-    if (attributes) ThrowIfFailed(attributes->get_length(&count));
-    for (long i = 0; i < count; ++i) {
-        DomNode attribute;
-        ThrowIfFailed(attributes->get_item(i, &attribute));
-        if (!attribute) throw ComError(E_POINTER);
-        const std::wstring name = NodeName(attribute.Get());
+    ForEachAttribute(attributeElement.Get(), [&](const std::wstring& name, std::wstring description) {
         if (StartsWithMsgInAnyCase(name)) messageAttribute = name;
-
-        std::wstring description = NodeValueText(attribute.Get());
-
         const int32_t id = AttributeIdFor(name);
         m_tables.m_mapAttributes.emplace(id, AttributeInfo{name, std::move(description), VT_BSTR});
         category.attributeIds.insert(id);
-    }
+    });
 
     if (!messageAttribute.empty()) {
         category.attributeIds.insert(kMessageTextAttributeId);
