@@ -3,8 +3,8 @@
 const std::wstring& MessageElement::Text(const std::wstring& name) {
     if (!m_texts) {
         std::unordered_map<std::wstring, std::wstring> texts;
-        ForEachAttribute(m_node.Get(), [&](const std::wstring& name, std::wstring value) {
-            texts.emplace(name, std::move(value));
+        ForEachAttribute(m_node.Get(), [&](const std::wstring& attribute, std::wstring value) {
+            texts.emplace(attribute, std::move(value));
         });
         m_texts = std::move(texts);
     }
