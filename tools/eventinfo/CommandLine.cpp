@@ -37,8 +37,8 @@ constexpr CommandSpec kCommands[] = {
 };
 
 const CommandSpec* FindCommand(const std::string& name) {
-    for (const CommandSpec& spec : kCommands)
-        if (name == spec.name) return &spec;
+    for (const CommandSpec& entry : kCommands)
+        if (name == entry.name) return &entry;
     return nullptr;
 }
 
@@ -187,8 +187,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (!line.help) parsed.error = "no command given";
         return parsed;
     }
-    const CommandSpec* spec = FindCommand(line.command);
-    if (!spec) {
+    const CommandSpec* entry = FindCommand(line.command);
+    if (!entry) {
         parsed.error = "unknown command '" + line.command + "'";
         return parsed;
     }
@@ -196,15 +196,15 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (classGiven && line.command != "categories") parsed.error = "--class belongs to the command categories";
     else if (line.language && line.command != "resolve") parsed.error = "--lang belongs to the command resolve";
     else if (line.command == "resolve" && !line.language) parsed.error = "resolve needs --lang LANGID";
-    else if (line.arguments.size() < spec->minArguments || line.arguments.size() > spec->maxArguments)
-        parsed.error = std::string("wrong number of arguments; usage: eventinfo ") + spec->usage;
+    else if (line.arguments.size() < entry->minArguments || line.arguments.size() > entry->maxArguments)
+        parsed.error = std::string("wrong number of arguments; usage: eventinfo ") + entry->usage;
     if (line.eventClass.empty()) line.eventClass = "all";
     return parsed;
 }
 
 std::string HelpText(const std::string& command) {
-    if (const CommandSpec* spec = FindCommand(command)) {
-        return std::string("usage: eventinfo ") + spec->usage + " [--file PATH] [--json]\n  " + spec->summary +
+    if (const CommandSpec* entry = FindCommand(command)) {
+        return std::string("usage: eventinfo ") + entry->usage + " [--file PATH] [--json]\n  " + entry->summary +
                "\n  --file PATH  load this project file instead of the registry-named one\n"
                "  --json       output for programs\n";
     }
@@ -213,7 +213,7 @@ std::string HelpText(const std::string& command) {
         "Shows what the event information component reads from a project file.\n"
         "Without --file it asks the registered component, which loads the registry-named file;\n"
         "with --file PATH it loads that file through the same component code.\n\ncommands:\n";
-    for (const CommandSpec& spec : kCommands) text += std::string("  ") + spec.usage + "\n";
+    for (const CommandSpec& entry : kCommands) text += std::string("  ") + entry.usage + "\n";
     text +=
         "\nexit status: 0 all well, 1 lint found problems, 2 usage error, 3 project file not loaded\n"
         "eventinfo COMMAND --help describes a command.\n";
