@@ -66,6 +66,8 @@ STDMETHODIMP EventInfoObj::GetSourceMessageIds(BSTR sourcePath, VARIANT* message
 STDMETHODIMP EventInfoObj::GetSubMessageIds(LONG, VARIANT* subMessageIds) {
     if (!subMessageIds) return E_POINTER;
     VariantClear(subMessageIds);
+    // VariantClear leaves a VARIANT of a type it does not know as it was.
+    VariantInit(subMessageIds);
     return S_OK;
 }
 
