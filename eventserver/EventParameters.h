@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "eventserver/EventTextFormatters.h"
@@ -77,14 +78,25 @@ inline std::optional<std::vector<uint8_t>> RawBytes(SAFEARRAY* array) {
     return std::vector<uint8_t>(begin, begin + size);
 }
 
+// Whether the array's elements are T. Strings and VARIANTs are told by the
+// array's own features (those the platform releases its elements by), since
+// other elements of the same size would be read as pointers.
+template <class T>
+bool HoldsElementsOf(const SAFEARRAY* array) {
+    if (array->cbElements != sizeof(T)) return false;
+    if constexpr (std::is_same_v<T, BSTR>) return (array->fFeatures & FADF_BSTR) != 0;
+    if constexpr (std::is_same_v<T, VARIANT>) return (array->fFeatures & FADF_VARIANT) != 0;
+    return true;
+}
+
 // A one-dimensional array whose elements are T, addressed by the caller's
 // indexes; At() gives null outside the bounds. An array of another shape or
-// element size is not valid.
+// element type is not valid.
 template <class T>
 class Vector {
 public:
     explicit Vector(SAFEARRAY* array)
-        : m_lock(array && array->cDims == 1 && array->cbElements == sizeof(T) ? array : nullptr) {
+        : m_lock(array && array->cDims == 1 && HoldsElementsOf<T>(array) ? array : nullptr) {
         if (!m_lock.Locked()) return;
         m_lowerBound = array->rgsabound[0].lLbound;
         m_count = array->rgsabound[0].cElements;
