@@ -7,6 +7,8 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "eventserver/MessageIndex.h"
 #include "tests/support/LateBinding.h"
@@ -192,4 +194,60 @@ TEST(MessageIndex, CategoriesKeepTheirDocument) {
         <ID00000001 MSG0409="second file"/></U7SQ></CONDITIONAL><DEVICES><D1/></DEVICES></Root>)");
     ASSERT_EQ(init->ParseXML(nullptr), S_OK);
     EXPECT_EQ(textOfAlarm1(), L"first file");
+}
+
+namespace {
+
+using NamedTexts = std::vector<std::pair<std::wstring, std::wstring>>;
+
+NamedTexts ReadThroughTheMap(IXMLDOMNode* node) {
+    NamedTexts out;
+    ComPtr<IXMLDOMNamedNodeMap> map;
+    node->get_attributes(&map);
+    long count = 0;
+    map->get_length(&count);
+    for (long i = 0; i < count; ++i) {
+        DomNode attribute;
+        map->get_item(i, &attribute);
+        out.emplace_back(NodeName(attribute.Get()), NodeValueText(attribute.Get()));
+    }
+    return out;
+}
+
+std::wstring ElementWithAttributes(int count, const std::wstring& every50th, const std::wstring& first = L"") {
+    std::wstring markup = L"<e " + first;
+    for (int i = 0; i < count; ++i) {
+        markup += L"a" + std::to_wstring(i) + L"=\"v&amp;" + std::to_wstring(i) + L"\" ";
+        if (i % 50 == 49) markup += every50th + std::to_wstring(i) + L"=\"urn:" + std::to_wstring(i) + L"\" ";
+    }
+    return markup + L"/>";
+}
+
+}  // namespace
+
+// Below and above the count where the list reads through the selection, with
+// namespace declarations (which the selection leaves out) and prefixed names.
+TEST(AttributeList, ListsWhatTheAttributeMapLists) {
+    const std::wstring cases[] = {
+        L"<e/>",
+        L"<e b=\"2\" a=\"1\" c=\"\"/>",
+        ElementWithAttributes(129, L"z"),
+        ElementWithAttributes(300, L"xmlns:p"),
+        ElementWithAttributes(300, L"p:n", L"xmlns:p=\"urn:p\" "),
+    };
+    for (const std::wstring& markup : cases) {
+        const DomDocument document = CreateDomDocument();
+        ASSERT_TRUE(document);
+        BSTR text = SysAllocString(markup.c_str());
+        VARIANT_BOOL loaded = VARIANT_FALSE;
+        document->loadXML(text, &loaded);
+        SysFreeString(text);
+        ASSERT_EQ(loaded, VARIANT_TRUE) << markup.size();
+        const DomNode element = DocumentRoot(document.Get());
+        NamedTexts listed;
+        ForEachAttribute(element.Get(), [&](const std::wstring& name, std::wstring value) {
+            listed.emplace_back(name, std::move(value));
+        });
+        EXPECT_EQ(listed, ReadThroughTheMap(element.Get())) << markup.size();
+    }
 }

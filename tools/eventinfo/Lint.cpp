@@ -9,7 +9,6 @@
 #include "model/ModelBuilder.h"
 #include "tools/eventinfo/LintRules.h"
 
-using Microsoft::WRL::ComPtr;
 
 std::string Utf8(std::wstring_view text) {
     if (text.empty()) return {};
@@ -35,16 +34,7 @@ using Attributes = std::vector<std::pair<std::wstring, std::wstring>>;
 
 Attributes AttributesOf(IXMLDOMNode* node) {
     Attributes out;
-    ComPtr<IXMLDOMNamedNodeMap> map;
-    ThrowIfFailed(node->get_attributes(&map));
-    long count = 0;
-    if (map) ThrowIfFailed(map->get_length(&count));
-    for (long i = 0; i < count; ++i) {
-        DomNode attribute;
-        ThrowIfFailed(map->get_item(i, &attribute));
-        if (!attribute) throw ComError(E_POINTER);
-        out.emplace_back(NodeName(attribute.Get()), NodeValueText(attribute.Get()));
-    }
+    ForEachAttribute(node, [&](const std::wstring& name, std::wstring value) { out.emplace_back(name, std::move(value)); });
     return out;
 }
 
