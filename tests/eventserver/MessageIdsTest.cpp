@@ -27,12 +27,8 @@ const Names kU7sqIds = {L"ID00000001", L"ID00000002", L"IDENT"};
 class InterfaceA : public testing::Test {
 protected:
     void SetUp() override {
-        m_directory.WriteProject(kProject);
-        m_a = CreateComponent<IEventMessageIds>();
+        m_a = LoadComponent<IEventMessageIds>(m_directory, kProject);
         ASSERT_TRUE(m_a);
-        ComPtr<IEventInfoInit> init;
-        ASSERT_EQ(m_a.As(&init), S_OK);
-        ASSERT_EQ(init->ParseXML(nullptr), S_OK);
     }
     ProjectDirectory m_directory;
     ComPtr<IEventMessageIds> m_a;

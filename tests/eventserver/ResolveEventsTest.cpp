@@ -85,12 +85,8 @@ Resolved Resolve(IEventModel* b, LONG handle, LONG language, const Var& names, c
 class Resolution : public testing::Test {
 protected:
     void SetUp() override {
-        m_directory.WriteProject(kProject);
-        m_b = CreateComponent<IEventModel>();
+        m_b = LoadComponent<IEventModel>(m_directory, kProject);
         ASSERT_TRUE(m_b);
-        ComPtr<IEventInfoInit> init;
-        ASSERT_EQ(m_b.As(&init), S_OK);
-        ASSERT_EQ(init->ParseXML(nullptr), S_OK);
         ASSERT_EQ(m_b->CreateSubscription(&m_handle), S_OK);
     }
     void Select(LONG category, const Ids& ids) {

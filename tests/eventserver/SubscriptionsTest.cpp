@@ -70,12 +70,8 @@ VARIANT IdArray(std::vector<LONG> ids, LONG lowerBound = 0) {
 class InterfaceB : public testing::Test {
 protected:
     void SetUp() override {
-        m_directory.WriteProject(kProject);
-        m_b = CreateComponent<IEventModel>();
+        m_b = LoadComponent<IEventModel>(m_directory, kProject);
         ASSERT_TRUE(m_b);
-        ComPtr<IEventInfoInit> init;
-        ASSERT_EQ(m_b.As(&init), S_OK);
-        ASSERT_EQ(init->ParseXML(nullptr), S_OK);
     }
     LONG NewHandle() {
         LONG handle = 0;

@@ -55,6 +55,17 @@ ComPtr<Interface> CreateComponent() {
     return object;
 }
 
+// The component created through COM, having loaded `project` written into
+// the directory; null when the creation or the load fails.
+template <class Interface>
+ComPtr<Interface> LoadComponent(const ProjectDirectory& directory, const std::string& project) {
+    directory.WriteProject(project);
+    ComPtr<Interface> object = CreateComponent<Interface>();
+    ComPtr<IEventInfoInit> init;
+    if (!object || FAILED(object.As(&init)) || init->ParseXML(nullptr) != S_OK) return nullptr;
+    return object;
+}
+
 // An object of the component code linked into the test, for the tests that
 // look at the tables a load builds.
 ComPtr<IEventInfoInit> CreateLinkedObject();

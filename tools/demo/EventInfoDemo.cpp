@@ -17,6 +17,7 @@
 #include "IEventInfoServer.h"
 #include "component/ComOwners.h"
 #include "component/EventInfoObj.h"
+#include "tools/common/VariantArrays.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -28,38 +29,6 @@ std::string Utf8(std::wstring_view text) {
     std::string out(size, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
     return out;
-}
-
-std::vector<std::wstring> Texts(const VARIANT& value) {
-    std::vector<std::wstring> out;
-    if (V_VT(&value) != (VT_ARRAY | VT_BSTR)) return out;
-    SAFEARRAY* array = V_ARRAY(&value);
-    SafeArrayData<BSTR> data(array);
-    for (ULONG i = 0; i < array->rgsabound[0].cElements; ++i)
-        out.emplace_back(data[i] ? data[i] : L"", SysStringLen(data[i]));
-    return out;
-}
-
-template <class T>
-std::vector<T> Numbers(const VARIANT& value) {
-    std::vector<T> out;
-    if (!(V_VT(&value) & VT_ARRAY)) return out;
-    SAFEARRAY* array = V_ARRAY(&value);
-    SafeArrayData<T> data(array);
-    for (ULONG i = 0; i < array->rgsabound[0].cElements; ++i) out.push_back(data[i]);
-    return out;
-}
-
-SafeArray TextArray(const std::vector<std::wstring>& texts) {
-    SafeArray array = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(texts.size()));
-    SafeArrayData<BSTR> data(array.Get());
-    for (size_t i = 0; i < texts.size(); ++i) data[i] = Bstr(texts[i]).Detach();
-    return array;
-}
-
-void PutArray(Variant& target, VARTYPE type, SafeArray array) {
-    V_VT(target.Get()) = static_cast<VARTYPE>(VT_ARRAY | type);
-    V_ARRAY(target.Get()) = array.Detach();
 }
 
 SafeArray ByteArray(const std::vector<BYTE>& bytes) {
@@ -217,8 +186,8 @@ void ResolveBatch(IEventModel* b, const std::vector<DemoEvent>& events, LONG lan
         sources.push_back(event.source);
     }
     Variant nameArray, sourceArray, infoArray, paramArray;
-    PutArray(nameArray, VT_BSTR, TextArray(names));
-    PutArray(sourceArray, VT_BSTR, TextArray(sources));
+    PutArray(nameArray.Get(), VT_BSTR, TextArray(names));
+    PutArray(sourceArray.Get(), VT_BSTR, TextArray(sources));
     SafeArray infos = SafeArray::CreateVector(VT_VARIANT, static_cast<ULONG>(events.size()));
     SafeArray params = SafeArray::CreateVector(VT_VARIANT, static_cast<ULONG>(events.size()));
     {
@@ -228,8 +197,8 @@ void ResolveBatch(IEventModel* b, const std::vector<DemoEvent>& events, LONG lan
             VariantCopy(&p[k], const_cast<VARIANT*>(&events[k].parameters.params));
         }
     }
-    PutArray(infoArray, VT_VARIANT, std::move(infos));
-    PutArray(paramArray, VT_VARIANT, std::move(params));
+    PutArray(infoArray.Get(), VT_VARIANT, std::move(infos));
+    PutArray(paramArray.Get(), VT_VARIANT, std::move(params));
 
     Variant reserved, alarmTypes, categoryIds, attributeIds, attributeValues, results;
     const HRESULT hr = b->ResolveEvents(handle, language, *nameArray.Get(), *sourceArray.Get(), *infoArray.Get(),

@@ -17,6 +17,7 @@
 #include "component/ComOwners.h"
 #include "component/EventInfoObj.h"
 #include "loading/XmlAccess.h"
+#include "tools/common/VariantArrays.h"
 #include "tools/eventinfo/CommandLine.h"
 #include "tools/eventinfo/Lint.h"
 #include "tools/eventinfo/Report.h"
@@ -61,38 +62,6 @@ std::string Hex(uint32_t value, int digits = 8) {
 }
 
 std::string Str(BSTR text) { return Utf8(std::wstring_view(text ? text : L"", SysStringLen(text))); }
-
-std::vector<std::wstring> Texts(const VARIANT& value) {
-    std::vector<std::wstring> out;
-    if (V_VT(&value) != (VT_ARRAY | VT_BSTR)) return out;
-    SAFEARRAY* array = V_ARRAY(&value);
-    SafeArrayData<BSTR> data(array);
-    for (ULONG i = 0; i < array->rgsabound[0].cElements; ++i)
-        out.emplace_back(data[i] ? data[i] : L"", SysStringLen(data[i]));
-    return out;
-}
-
-template <class T>
-std::vector<T> Numbers(const VARIANT& value) {
-    std::vector<T> out;
-    if (!(V_VT(&value) & VT_ARRAY) || !V_ARRAY(&value)) return out;
-    SAFEARRAY* array = V_ARRAY(&value);
-    SafeArrayData<T> data(array);
-    for (ULONG i = 0; i < array->rgsabound[0].cElements; ++i) out.push_back(data[i]);
-    return out;
-}
-
-SafeArray TextArray(const std::vector<std::wstring>& texts) {
-    SafeArray array = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(texts.size()));
-    SafeArrayData<BSTR> data(array.Get());
-    for (size_t i = 0; i < texts.size(); ++i) data[i] = Bstr(texts[i]).Detach();
-    return array;
-}
-
-void PutArray(VARIANT* target, VARTYPE type, SafeArray array) {
-    V_VT(target) = static_cast<VARTYPE>(VT_ARRAY | type);
-    V_ARRAY(target) = array.Detach();
-}
 
 std::string TypeName(VARTYPE type) {
     switch (type) {
