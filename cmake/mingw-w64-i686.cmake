@@ -1,17 +1,7 @@
-# Cross-build for 32-bit Windows with the POSIX-threads flavour of mingw-w64,
-# for 32-bit host processes.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 32-bit Windows, for 32-bit host processes.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(MINGW_TRIPLET i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 
 set(WIDL_TARGET_FLAG -m32)
 
