@@ -15,7 +15,10 @@ run_tests() {
     start_wineserver
     log "running the tests of $dir"
     local status=0
-    (cd "$dir" && ctest --output-on-failure --timeout 600) || status=$?
+    # A test that fails is run once more: under load a Wine process has been
+    # seen to end at once with no output (once in some twenty runs). The
+    # failed attempt stays in the output; a real fault fails both times.
+    (cd "$dir" && ctest --output-on-failure --timeout 600 --repeat until-pass:2) || status=$?
     stop_wineserver
     return $status
 }

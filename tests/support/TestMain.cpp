@@ -9,7 +9,12 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+    const HRESULT initialized = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(initialized)) {
+        std::fprintf(stderr, "cannot enter a single-threaded apartment: 0x%08lX\n",
+                     static_cast<unsigned long>(initialized));
+        return 2;
+    }
     const HRESULT registered = RegisterComponent();
     if (FAILED(registered)) {
         std::fprintf(stderr, "cannot register the component: 0x%08lX\n", static_cast<unsigned long>(registered));
