@@ -416,22 +416,27 @@ void AddEncodings(Entries& entries) {
     });
 }
 
+// A document type whose entity name0 is `text` and each further one refers
+// `fanout` times to the one before, up to name<levels>.
+std::string EntityChain(const std::string& name, const std::string& text, int levels, int fanout) {
+    std::string doctype = "<!DOCTYPE CorvalisProject [\n<!ENTITY " + name + "0 \"" + text + "\">\n";
+    for (int k = 1; k <= levels; ++k) {
+        doctype += "<!ENTITY " + name + std::to_string(k) + " \"" +
+                   Repeat("&" + name + std::to_string(k - 1) + ";", fanout) + "\">\n";
+    }
+    return doctype + "]>\n";
+}
+
 void AddEntities(Entries& entries) {
     Add(entries, "entity-bomb-elements", "ten levels of ten-fold entity expansion in element content", [] {
         Parts parts = Reference();
-        parts.doctype = "<!DOCTYPE CorvalisProject [\n<!ENTITY e0 \"lol\">\n";
-        for (int k = 1; k <= 10; ++k)
-            parts.doctype += "<!ENTITY e" + std::to_string(k) + " \"" + Repeat("&e" + std::to_string(k - 1) + ";", 10) + "\">\n";
-        parts.doctype += "]>\n";
+        parts.doctype = EntityChain("e", "lol", 10, 10);
         parts.devices += "    <BOMB>&e10;</BOMB>\n";
         return parts.Join();
     });
     Add(entries, "entity-bomb-attribute", "entity expansion into a checksum attribute", [] {
         Parts parts = Reference();
-        parts.doctype = "<!DOCTYPE CorvalisProject [\n<!ENTITY a0 \"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\">\n";
-        for (int k = 1; k <= 8; ++k)
-            parts.doctype += "<!ENTITY a" + std::to_string(k) + " \"" + Repeat("&a" + std::to_string(k - 1) + ";", 12) + "\">\n";
-        parts.doctype += "]>\n";
+        parts.doctype = EntityChain("a", Filled("A", 50), 8, 12);
         parts.devices += "    <BOMB CheckSum=\"&a8;\" CONNNAME=\"&a8;\"/>\n";
         return parts.Join();
     });
