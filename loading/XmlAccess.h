@@ -42,7 +42,7 @@ std::wstring GetAttributeText(IXMLDOMNode* node, std::wstring_view name);
 // The root element, or null when the document holds none.
 DomNode DocumentRoot(IXMLDOMDocument* document);
 
-// A node's attributes in the order the DOM lists them (document order).
+// A node's attributes in the order the DOM's attribute map lists them.
 // The attribute map finds an item by walking from its first attribute, which
 // makes reading all of them quadratic in their number (minutes for 100,000);
 // the selection of "@*" answers each item directly. The selection leaves out
