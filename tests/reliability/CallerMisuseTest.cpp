@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "IEventInfoServer.h"
+#include "component/ComOwners.h"
 #include "tests/reliability/HostileCorpus.h"
 #include "tests/reliability/ReliabilitySupport.h"
 #include "tests/support/TestSupport.h"
@@ -78,15 +79,6 @@ struct ByRefOutput {
     }
     LONG number = 42;
     VARIANT value;
-};
-
-struct Bstr {
-    explicit Bstr(const std::wstring& text) : value(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    Bstr() = default;
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    ~Bstr() { SysFreeString(value); }
-    BSTR value = nullptr;
 };
 
 const std::wstring kLongText(1 << 20, L'x');
@@ -158,7 +150,7 @@ std::vector<Cell> InterfaceACells() {
         {"GetSourceMessageIds", "null output", {E_POINTER},
          [](Fixture& f, HRESULT& hr) {
              const Bstr source(L"/PLC1/U7SQ");
-             hr = f.a->GetSourceMessageIds(source.value, nullptr);
+             hr = f.a->GetSourceMessageIds(source.Get(), nullptr);
              return "";
          }},
         {"GetSourceMessageIds", "null source path", {E_INVALIDARG},
@@ -171,14 +163,14 @@ std::vector<Cell> InterfaceACells() {
          [](Fixture& f, HRESULT& hr) {
              const Bstr source(kEmbeddedZero);
              OwnedVariant out = Sentinel();
-             hr = f.a->GetSourceMessageIds(source.value, out.Out());
+             hr = f.a->GetSourceMessageIds(source.Get(), out.Out());
              return Expect(IsSentinel(*out), "output changed");
          }},
         {"GetSourceMessageIds", "path of a million characters", {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              const Bstr source(kLongText);
              OwnedVariant out = Sentinel();
-             hr = f.a->GetSourceMessageIds(source.value, out.Out());
+             hr = f.a->GetSourceMessageIds(source.Get(), out.Out());
              return Expect(IsSentinel(*out), "output changed");
          }},
         {"GetSubMessageIds", "null output", {E_POINTER},
@@ -229,7 +221,7 @@ std::vector<Cell> InterfaceACells() {
                          {E_INVALIDARG}, [refused](Fixture& f, HRESULT& hr) {
                              const Bstr source(L"/PLC1/U7SQ");
                              OwnedVariant out = OfType(refused);
-                             hr = f.a->GetSourceMessageIds(source.value, out.Out());
+                             hr = f.a->GetSourceMessageIds(source.Get(), out.Out());
                              return Expect(V_VT(&*out) == refused, "output changed");
                          }});
     }
@@ -665,7 +657,7 @@ std::vector<Cell> DeviceCells() {
                                  tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
                                  VARIANT* p[3] = {out[0].Out(), out[1].Out(), call.withTypes ? out[2].Out() : nullptr};
                                  if (missing < outputs) p[missing] = nullptr;
-                                 hr = invoke(f, name.value, p[0], p[1], p[2], missing == outputs ? nullptr : &error);
+                                 hr = invoke(f, name.Get(), p[0], p[1], p[2], missing == outputs ? nullptr : &error);
                                  return Expect(error == 77 && IsEmpty(*out[0]) && IsEmpty(*out[1]), "an output changed");
                              }});
         }
@@ -675,7 +667,7 @@ std::vector<Cell> DeviceCells() {
                                  const Bstr name(device);
                                  OwnedVariant out[3] = {Sentinel(), Sentinel(), Sentinel()};
                                  tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                                 hr = invoke(f, device.empty() ? nullptr : name.value, out[0].Out(), out[1].Out(),
+                                 hr = invoke(f, device.empty() ? nullptr : name.Get(), out[0].Out(), out[1].Out(),
                                              out[2].Out(), &error);
                                  return Expect(error == IUMC_OK && IsEmpty(*out[0]) && IsEmpty(*out[1]),
                                                "outputs not VT_EMPTY with IUMC_OK");
@@ -687,7 +679,7 @@ std::vector<Cell> DeviceCells() {
                              OwnedVariant out[3] = {Sentinel(), Sentinel(), Sentinel()};
                              V_VT(out[outputs - 1].Out()) = VT_NULL;
                              tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                             hr = invoke(f, name.value, out[0].Out(), out[1].Out(), out[2].Out(), &error);
+                             hr = invoke(f, name.Get(), out[0].Out(), out[1].Out(), out[2].Out(), &error);
                              bool ok = error == 77 && V_VT(&*out[outputs - 1]) == VT_NULL;
                              for (int k = 0; k < outputs - 1; ++k) ok = ok && IsEmpty(*out[k]);
                              return Expect(ok, "outputs not as the refusal leaves them");
@@ -696,7 +688,7 @@ std::vector<Cell> DeviceCells() {
                              const Bstr name(L"PLC1");
                              ByRefOutput out[3];
                              tagIUMCErrors error;
-                             hr = invoke(f, name.value, &out[0].value, &out[1].value, &out[2].value, &error);
+                             hr = invoke(f, name.Get(), &out[0].value, &out[1].value, &out[2].value, &error);
                              bool ok = true;
                              for (int k = 0; k < outputs; ++k) {
                                  ok = ok && V_VT(&out[k].value) == (VT_ARRAY | VT_BSTR) && out[k].number == 42;
@@ -712,10 +704,11 @@ std::vector<Cell> ConnectionCells() {
     std::vector<Cell> cells;
     for (int missing = 0; missing < 3; ++missing) {
         cells.push_back({"GetConnectionInfo", "one null pointer", {E_POINTER}, [missing](Fixture& f, HRESULT& hr) {
-                             Bstr name(L"PLC1");
+                             const Bstr name(L"PLC1");
+                             BSTR text = name.Get();
                              OwnedVariant value = Sentinel();
                              tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                             hr = f.umc->GetConnectionInfo(missing == 0 ? nullptr : &name.value, CONFIG_TIMEOUT,
+                             hr = f.umc->GetConnectionInfo(missing == 0 ? nullptr : &text, CONFIG_TIMEOUT,
                                                            missing == 1 ? nullptr : value.Out(),
                                                            missing == 2 ? nullptr : &error);
                              return Expect(IsSentinel(*value) && error == 77, "an output changed");
@@ -724,27 +717,30 @@ std::vector<Cell> ConnectionCells() {
     for (const std::wstring& device : {std::wstring(), kDeviceWithZero, kLongText}) {
         cells.push_back({"GetConnectionInfo", "device name null, with a zero inside or a million characters",
                          {E_INVALIDARG}, [device](Fixture& f, HRESULT& hr) {
-                             Bstr name(device);
+                             const Bstr name(device);
+                             BSTR text = name.Get();
                              OwnedVariant value = Sentinel();
                              tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                             hr = f.umc->GetConnectionInfo(&name.value, CONFIG_TIMEOUT, value.Out(), &error);
+                             hr = f.umc->GetConnectionInfo(&text, CONFIG_TIMEOUT, value.Out(), &error);
                              return Expect(IsSentinel(*value) && error == 77, "an output changed");
                          }});
     }
     for (LONG id : {LONG(INT_MIN), LONG(-1), LONG(0), LONG(31), LONG(INT_MAX)}) {
         cells.push_back({"GetConnectionInfo", "parameter id outside 1 to 30", {E_INVALIDARG}, [id](Fixture& f, HRESULT& hr) {
-                             Bstr name(L"PLC1");
+                             const Bstr name(L"PLC1");
+                             BSTR text = name.Get();
                              OwnedVariant value = Sentinel();
                              tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                             hr = f.umc->GetConnectionInfo(&name.value, static_cast<tagConfigParams>(id), value.Out(), &error);
+                             hr = f.umc->GetConnectionInfo(&text, static_cast<tagConfigParams>(id), value.Out(), &error);
                              return Expect(IsSentinel(*value) && error == 77, "an output changed");
                          }});
     }
     cells.push_back({"GetConnectionInfo", "value holding a by-reference number", {S_OK}, [](Fixture& f, HRESULT& hr) {
-                         Bstr name(L"PLC2");
+                         const Bstr name(L"PLC2");
+                         BSTR text = name.Get();
                          ByRefOutput out;
                          tagIUMCErrors error;
-                         hr = f.umc->GetConnectionInfo(&name.value, CONFIG_REMNSAP, &out.value, &error);
+                         hr = f.umc->GetConnectionInfo(&text, CONFIG_REMNSAP, &out.value, &error);
                          const bool ok = V_VT(&out.value) == (VT_ARRAY | VT_UI1) && out.number == 42;
                          OwnedVariant owned(out.value);
                          return Expect(ok, "value not overwritten, or the caller's number touched");
@@ -760,7 +756,7 @@ std::vector<Cell> LoadAndBindCells() {
         cells.push_back({"ParseXML", "file argument null, empty, with a zero inside or a million characters", {S_OK},
                          [file](Fixture& f, HRESULT& hr) {
                              const Bstr name(file);
-                             hr = f.init->ParseXML(file.empty() ? nullptr : name.value);
+                             hr = f.init->ParseXML(file.empty() ? nullptr : name.Get());
                              return Expect(f.Selected() == std::vector<LONG>({-1, 1}), "the load changed a selection");
                          }});
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "IEventInfoServer.h"
+#include "component/ComOwners.h"
 #include "deviceinfo/ConnectionParameterTables.h"
 #include "tests/reliability/ReliabilitySupport.h"
 
@@ -31,14 +32,6 @@ std::string Hex(HRESULT hr) {
     std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
     return text;
 }
-
-struct Bstr {
-    explicit Bstr(const std::wstring& text) : value(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    ~Bstr() { SysFreeString(value); }
-    BSTR value;
-};
 
 OwnedVariant Sentinel() { return LongValue(0x5EED); }
 bool IsSentinel(const VARIANT& value) { return V_VT(&value) == VT_I4 && V_I4(&value) == 0x5EED; }
@@ -220,7 +213,7 @@ private:
         const Bstr name(device);
         OwnedVariant toNames, addresses;
         tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-        const HRESULT hr = m_umc->GetTOs(name.value, toNames.Out(), addresses.Out(), &error);
+        const HRESULT hr = m_umc->GetTOs(name.Get(), toNames.Out(), addresses.Out(), &error);
         Check("GetTOs", hr, {S_OK, E_INVALIDARG, E_OUTOFMEMORY});
         if (hr == S_OK) {
             ParallelArrays("GetTOs", {{&*toNames, VT_BSTR}, {&*addresses, VT_BSTR}});
@@ -236,7 +229,7 @@ private:
         const Bstr name(device);
         OwnedVariant toNames, addresses, types;
         tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-        const HRESULT hr = m_umc->GetTOsWithTypes(name.value, toNames.Out(), addresses.Out(), types.Out(), &error);
+        const HRESULT hr = m_umc->GetTOsWithTypes(name.Get(), toNames.Out(), addresses.Out(), types.Out(), &error);
         Check("GetTOsWithTypes", hr, {S_OK, E_INVALIDARG, E_OUTOFMEMORY});
         if (hr == S_OK) {
             ParallelArrays("GetTOsWithTypes", {{&*toNames, VT_BSTR}, {&*addresses, VT_BSTR}, {&*types, VT_BSTR}});
@@ -251,10 +244,11 @@ private:
     }
 
     void QueryConnection(const std::wstring& device, LONG id) {
-        Bstr name(device);
+        const Bstr name(device);
+        BSTR text = name.Get();
         OwnedVariant value = Sentinel();
         tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-        const HRESULT hr = m_umc->GetConnectionInfo(&name.value, static_cast<tagConfigParams>(id), value.Out(), &error);
+        const HRESULT hr = m_umc->GetConnectionInfo(&text, static_cast<tagConfigParams>(id), value.Out(), &error);
         Check("GetConnectionInfo", hr, {S_OK, E_INVALIDARG, E_OUTOFMEMORY});
         if (hr == S_OK) {
             const bool valid = deviceinfo::IsValidParamId(id);
@@ -345,7 +339,7 @@ private:
             if (!seen.insert(source).second) continue;
             const Bstr path(source);
             std::vector<std::wstring> messages = QueryMessageIds(
-                "GetSourceMessageIds", Narrow(source), [&](VARIANT* out) { return m_a->GetSourceMessageIds(path.value, out); });
+                "GetSourceMessageIds", Narrow(source), [&](VARIANT* out) { return m_a->GetSourceMessageIds(path.Get(), out); });
             m_sources.push_back(source);
             m_sourceMessages.push_back(std::move(messages));
         }
