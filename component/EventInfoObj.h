@@ -17,6 +17,7 @@
 
 #include "IEventInfoServer.h"
 #include "component/DispatchImpl.h"
+#include "eventserver/TakenHandles.h"
 #include "loading/ElementIndex.h"
 #include "model/EventModelTables.h"
 #include "model/LoadDiagnostics.h"
@@ -119,6 +120,7 @@ private:
     ElementIndex m_elementIndex;  // of m_pDocument, replaced with it
     EventModelTables m_model;
     std::map<int32_t, SubscriptionSelections> m_mapSubscriptions;
+    eventserver::TakenHandles m_takenHandles;  // the keys of m_mapSubscriptions
     std::map<std::wstring, int32_t> m_mapSourceCategories;
     LoadDiagnostics m_loadDiagnostics;
 };

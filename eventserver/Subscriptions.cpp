@@ -3,6 +3,7 @@
 #include "component/ComOwners.h"
 #include "component/EventInfoObj.h"
 #include "component/ArrayOutputs.h"
+#include "eventserver/EventParameters.h"
 
 namespace {
 
@@ -22,9 +23,19 @@ const std::set<int32_t>* EventInfoObj::FindSelection(LONG handle, LONG categoryI
 STDMETHODIMP EventInfoObj::CreateSubscription(LONG* handle) {
     if (!handle) return E_POINTER;
     try {
-        auto candidate = static_cast<LONG>(m_mapSubscriptions.size()) + 1;
-        while (!m_mapSubscriptions.emplace(candidate, SubscriptionSelections{}).second) ++candidate;
-        *handle = candidate;
+        // The numbering starts from the count of subscriptions plus 1 and
+        // takes the first free handle from there.
+        const std::optional<int32_t> free =
+            m_takenHandles.FirstFreeFrom(static_cast<int32_t>(m_mapSubscriptions.size()) + 1);
+        if (!free) return E_OUTOFMEMORY;
+        m_mapSubscriptions.emplace(*free, SubscriptionSelections{});
+        try {
+            m_takenHandles.Take(*free);
+        } catch (...) {
+            m_mapSubscriptions.erase(*free);
+            throw;
+        }
+        *handle = *free;
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -32,7 +43,14 @@ STDMETHODIMP EventInfoObj::CreateSubscription(LONG* handle) {
 }
 
 STDMETHODIMP EventInfoObj::DeleteSubscription(LONG handle) {
-    return m_mapSubscriptions.erase(handle) ? S_OK : E_INVALIDARG;
+    if (!m_mapSubscriptions.count(handle)) return E_INVALIDARG;
+    try {
+        m_takenHandles.Release(handle);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    m_mapSubscriptions.erase(handle);
+    return S_OK;
 }
 
 STDMETHODIMP EventInfoObj::GetCategories(LONG eventClassMask, VARIANT* categoryIds, VARIANT* descriptions) {
@@ -115,25 +133,24 @@ STDMETHODIMP EventInfoObj::SelectAttributes(LONG handle, LONG categoryId, VARIAN
         return S_OK;
     }
     if (V_VT(&attributeIds) != (VT_ARRAY | VT_I4)) return E_INVALIDARG;
-    SAFEARRAY* requested = V_ARRAY(&attributeIds);
-    // Elements are read as 32-bit ids, so only arrays of 4-byte elements in
-    // one dimension can be read without going past their data.
-    if (!requested || SafeArrayGetDim(requested) != 1 || SafeArrayGetElemsize(requested) != sizeof(LONG))
-        return E_INVALIDARG;
+    // Elements are read as 32-bit ids, so only one-dimensional arrays of
+    // 4-byte values that hold their data can be read.
+    const eventparams::Vector<LONG> requested(V_ARRAY(&attributeIds));
+    if (!requested.Valid()) return E_INVALIDARG;
 
     try {
-        const LONG lowerBound = requested->rgsabound[0].lLbound;
-        const ULONG count = requested->rgsabound[0].cElements;
+        const LONG lowerBound = requested.LowerBound();
+        const ULONG count = requested.Count();
         SafeArray resultArray = SafeArray::CreateVector(VT_I4, count, lowerBound);
         std::set<int32_t> selected;
         bool refused = false;
         {
-            SafeArrayData<LONG> ids(requested);
             SafeArrayData<LONG> codes(resultArray.Get());
             for (ULONG i = 0; i < count; ++i) {
-                if (category->second.attributeIds.count(ids[i])) {
+                const LONG id = *requested.At(int64_t(lowerBound) + i);
+                if (category->second.attributeIds.count(id)) {
                     codes[i] = S_OK;
-                    selected.insert(ids[i]);
+                    selected.insert(id);
                 } else {
                     codes[i] = kAttributeNotInCategory;
                     refused = true;
