@@ -63,11 +63,17 @@ inline std::optional<size_t> ElementCount(const SAFEARRAY* array) {
     return static_cast<size_t>(total);
 }
 
-// The raw data of an array: every element of every dimension, at the
-// array's own element size.
+// Whether the array's elements are, or hold, pointers the platform manages:
+// their bytes are addresses, never data of the caller's.
+inline bool HoldsPointers(const SAFEARRAY* array) {
+    return (array->fFeatures & (FADF_BSTR | FADF_UNKNOWN | FADF_DISPATCH | FADF_VARIANT | FADF_RECORD)) != 0;
+}
+
+// The raw data of an array of plain values: every element of every
+// dimension, at the array's own element size.
 inline std::optional<std::vector<uint8_t>> RawBytes(SAFEARRAY* array) {
     const std::optional<size_t> count = ElementCount(array);
-    if (!count) return std::nullopt;
+    if (!count || HoldsPointers(array)) return std::nullopt;
     const uint64_t size = uint64_t(*count) * array->cbElements;
     if (size > UINT32_MAX) return std::nullopt;
     const ArrayLock lock(array);
@@ -80,30 +86,32 @@ inline std::optional<std::vector<uint8_t>> RawBytes(SAFEARRAY* array) {
 
 // Whether the array's elements are T. Strings and VARIANTs are told by the
 // array's own features (those the platform releases its elements by), since
-// other elements of the same size would be read as pointers.
+// other elements of the same size would be read as pointers; plain values
+// must carry none of those features.
 template <class T>
 bool HoldsElementsOf(const SAFEARRAY* array) {
     if (array->cbElements != sizeof(T)) return false;
     if constexpr (std::is_same_v<T, BSTR>) return (array->fFeatures & FADF_BSTR) != 0;
     if constexpr (std::is_same_v<T, VARIANT>) return (array->fFeatures & FADF_VARIANT) != 0;
-    return true;
+    return !HoldsPointers(array);
 }
 
 // A one-dimensional array whose elements are T, addressed by the caller's
 // indexes; At() gives null outside the bounds. An array of another shape or
-// element type is not valid.
+// element type, or one that claims elements but holds no data, is not valid.
 template <class T>
 class Vector {
 public:
     explicit Vector(SAFEARRAY* array)
         : m_lock(array && array->cDims == 1 && HoldsElementsOf<T>(array) ? array : nullptr) {
         if (!m_lock.Locked()) return;
+        m_data = static_cast<const T*>(m_lock.Data());
         m_lowerBound = array->rgsabound[0].lLbound;
         m_count = array->rgsabound[0].cElements;
-        m_data = static_cast<const T*>(m_lock.Data());
-        if (!m_data) m_count = 0;
+        m_valid = m_data || m_count == 0;
+        if (!m_valid) m_count = 0;
     }
-    bool Valid() const { return m_lock.Locked(); }
+    bool Valid() const { return m_valid; }
     LONG LowerBound() const { return m_lowerBound; }
     ULONG Count() const { return m_count; }
     const T* At(int64_t index) const {
@@ -113,6 +121,7 @@ public:
 
 private:
     ArrayLock m_lock;
+    bool m_valid = false;
     LONG m_lowerBound = 0;
     ULONG m_count = 0;
     const T* m_data = nullptr;

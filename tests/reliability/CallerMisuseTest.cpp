@@ -799,10 +799,176 @@ std::vector<Cell> LoadAndBindCells() {
     return cells;
 }
 
+// --- Array shapes no late-bound host makes ----------------------------------------
+
+// An array descriptor made by hand, as a caller calling through the vtable
+// can: never given to the platform to destroy.
+struct HandMadeArray {
+    HandMadeArray(VARTYPE declared, USHORT features, ULONG elementSize, ULONG count, void* data = nullptr)
+        : type(static_cast<VARTYPE>(VT_ARRAY | declared)) {
+        descriptor.cDims = 1;
+        descriptor.fFeatures = features;
+        descriptor.cbElements = elementSize;
+        descriptor.pvData = data;
+        descriptor.rgsabound[0] = {count, 0};
+    }
+    // A VARIANT that holds this descriptor.
+    VARIANT Value() {
+        VARIANT value;
+        VariantInit(&value);
+        V_VT(&value) = type;
+        V_ARRAY(&value) = &descriptor;
+        return value;
+    }
+    // What a method may do to a caller's array: lock it for a while.
+    bool Untouched() const { return descriptor.cLocks == 0 && descriptor.rgsabound[0].cElements == 3; }
+
+    VARTYPE type;
+    SAFEARRAY descriptor{};
+};
+
+// Elements claimed, no data.
+HandMadeArray NoData(VARTYPE type) {
+    const USHORT features = type == VT_BSTR ? FADF_BSTR : type == VT_VARIANT ? FADF_VARIANT : 0;
+    const ULONG size = type == VT_BSTR ? sizeof(BSTR) : type == VT_VARIANT ? sizeof(VARIANT) : sizeof(LONG);
+    return HandMadeArray(type, features, size, 3);
+}
+
+// 32-bit ids whose array says they are strings, as a string array of a
+// 32-bit host looks.
+HandMadeArray IdsWithStringFeatures() {
+    static LONG ids[3] = {1, -1, 1};
+    return HandMadeArray(VT_I4, FADF_BSTR, sizeof(LONG), 3, ids);
+}
+
+// A real array the caller holds locked while it calls.
+struct LockedArray {
+    explicit LockedArray(OwnedVariant owned) : value(std::move(owned)) { SafeArrayLock(V_ARRAY(&*value)); }
+    ~LockedArray() { SafeArrayUnlock(V_ARRAY(&*value)); }
+    bool StillLockedOnce() const { return V_ARRAY(&*value)->cLocks == 1; }
+    OwnedVariant value;
+};
+
+// The events' parameter elements, each holding one of the given arrays.
+// Empty the elements (EmptyElements) before the owner clears the vector:
+// the descriptors stay the caller's.
+OwnedVariant ParameterElementsHolding(std::vector<HandMadeArray>& inner) {
+    OwnedVariant vector = VariantArray(std::vector<OwnedVariant>(inner.size()));
+    VARIANT* data = nullptr;
+    SafeArrayAccessData(V_ARRAY(&*vector), reinterpret_cast<void**>(&data));
+    for (size_t k = 0; k < inner.size(); ++k) data[k] = inner[k].Value();
+    SafeArrayUnaccessData(V_ARRAY(&*vector));
+    return vector;
+}
+
+void EmptyElements(OwnedVariant& vector) {
+    VARIANT* data = nullptr;
+    SafeArrayAccessData(V_ARRAY(&*vector), reinterpret_cast<void**>(&data));
+    for (ULONG k = 0; k < V_ARRAY(&*vector)->rgsabound[0].cElements; ++k) VariantInit(&data[k]);
+    SafeArrayUnaccessData(V_ARRAY(&*vector));
+}
+
+std::vector<Cell> ArrayShapeCells() {
+    std::vector<Cell> cells = {
+        {"SelectAttributes", "array that claims elements but holds no data", {E_INVALIDARG},
+         [](Fixture& f, HRESULT& hr) {
+             HandMadeArray ids = NoData(VT_I4);
+             const Outcome outcome = SelectAndCheck(f, hr, ids.Value(), true);
+             return outcome.empty() ? Expect(ids.Untouched(), "the caller's array changed") : outcome;
+         }},
+        {"SelectAttributes", "32-bit ids in an array with the features of strings", {E_INVALIDARG},
+         [](Fixture& f, HRESULT& hr) {
+             HandMadeArray ids = IdsWithStringFeatures();
+             return SelectAndCheck(f, hr, ids.Value(), true);
+         }},
+        {"SelectAttributes", "array the caller holds locked", {S_OK, S_FALSE},
+         [](Fixture& f, HRESULT& hr) {
+             LockedArray ids(LongArray({1, -1}));
+             const Outcome outcome = SelectAndCheck(f, hr, *ids.value, false);
+             return outcome.empty() ? Expect(ids.StillLockedOnce(), "the caller's lock changed") : outcome;
+         }},
+        {"ResolveEvents", "message names that claim elements but hold no data", {E_INVALIDARG},
+         [](Fixture& f, HRESULT& hr) {
+             HandMadeArray names = NoData(VT_BSTR);
+             const Batch batch = EventBatch();
+             return Resolve(f, hr, names.Value(), *batch.sources, *batch.infos, *batch.params, 0, 3);
+         }},
+        {"ResolveEvents", "source paths that claim elements but hold no data", {E_INVALIDARG},
+         [](Fixture& f, HRESULT& hr) {
+             HandMadeArray sources = NoData(VT_BSTR);
+             const Batch batch = EventBatch();
+             return Resolve(f, hr, *batch.names, sources.Value(), *batch.infos, *batch.params, 0, 3);
+         }},
+        {"ResolveEvents", "parameter arrays that claim elements but hold no data (read as absent)", {S_OK},
+         [](Fixture& f, HRESULT& hr) {
+             HandMadeArray infos = NoData(VT_VARIANT), params = NoData(VT_VARIANT);
+             const Batch batch = EventBatch();
+             return Resolve(f, hr, *batch.names, *batch.sources, infos.Value(), params.Value(), 0, 3);
+         }},
+        {"ResolveEvents", "events whose parameter elements hold arrays without data", {S_OK, S_FALSE},
+         [](Fixture& f, HRESULT& hr) {
+             std::vector<HandMadeArray> infoArrays, paramArrays;
+             for (int k = 0; k < 3; ++k) {
+                 infoArrays.push_back(NoData(VT_I4));
+                 paramArrays.push_back(k == 1 ? NoData(VT_VARIANT) : NoData(VT_UI1));
+             }
+             OwnedVariant infos = ParameterElementsHolding(infoArrays);
+             OwnedVariant params = ParameterElementsHolding(paramArrays);
+             const Batch batch = EventBatch();
+             const Outcome outcome = Resolve(f, hr, *batch.names, *batch.sources, *infos, *params, 0, 3);
+             EmptyElements(infos);
+             EmptyElements(params);
+             return outcome;
+         }},
+        {"ResolveEvents", "message names and source paths the caller holds locked", {S_OK, S_FALSE},
+         [](Fixture& f, HRESULT& hr) {
+             const Batch batch = EventBatch();
+             LockedArray names(TextArray({L"Alarm1", L"Alarm2", L"Alarm3"}));
+             LockedArray sources(TextArray({L"/PLC1/U7SQ", L"/NoSuch/U7SQ", L"/PLC2/U7SQ"}));
+             const Outcome outcome = Resolve(f, hr, *names.value, *sources.value, *batch.infos, *batch.params, 0, 3);
+             return outcome.empty() ? Expect(names.StillLockedOnce() && sources.StillLockedOnce(),
+                                             "the caller's lock changed")
+                                    : outcome;
+         }},
+        {"GetDevices", "in/out VARIANTs holding arrays without data", {S_OK},
+         [](Fixture& f, HRESULT& hr) {
+             HandMadeArray names = NoData(VT_BSTR), sums = NoData(VT_BSTR), addresses = NoData(VT_BSTR);
+             VARIANT outputs[3] = {names.Value(), sums.Value(), addresses.Value()};
+             tagAlarmTypes alarms;
+             tagIUMCErrors error;
+             hr = f.umc->GetDevices(&outputs[0], &outputs[1], &outputs[2], &alarms, &error);
+             bool ok = names.Untouched() && sums.Untouched() && addresses.Untouched();
+             for (VARIANT& output : outputs) {
+                 ok = ok && V_VT(&output) == (VT_ARRAY | VT_BSTR) && V_ARRAY(&output) != &names.descriptor &&
+                      V_ARRAY(&output) != &sums.descriptor && V_ARRAY(&output) != &addresses.descriptor;
+                 if (ok) OwnedVariant owned(output);
+             }
+             return Expect(ok, "outputs not overwritten, or the caller's arrays touched");
+         }},
+        {"GetDevices", "in/out VARIANTs holding two-dimensional and locked arrays", {S_OK},
+         [](Fixture& f, HRESULT& hr) {
+             OwnedVariant grid = TwoDimensional(VT_BSTR);
+             LockedArray locked(TextArray({L"a"}));
+             VARIANT outputs[3] = {*grid, *locked.value, *grid};
+             tagAlarmTypes alarms;
+             tagIUMCErrors error;
+             hr = f.umc->GetDevices(&outputs[0], &outputs[1], &outputs[2], &alarms, &error);
+             bool ok = locked.StillLockedOnce();
+             for (VARIANT& output : outputs) {
+                 ok = ok && V_VT(&output) == (VT_ARRAY | VT_BSTR) && V_ARRAY(&output) != V_ARRAY(&*grid) &&
+                      V_ARRAY(&output) != V_ARRAY(&*locked.value);
+                 if (ok) OwnedVariant owned(output);
+             }
+             return Expect(ok, "outputs not overwritten, or the caller's arrays touched");
+         }},
+    };
+    return cells;
+}
+
 std::vector<Cell> AllCells() {
     std::vector<Cell> cells;
     for (auto part : {InterfaceACells, CategoryCells, SelectionCells, ResolveCells, DeviceCells, ConnectionCells,
-                      LoadAndBindCells}) {
+                      LoadAndBindCells, ArrayShapeCells}) {
         std::vector<Cell> more = part();
         for (Cell& cell : more) cells.push_back(std::move(cell));
     }
