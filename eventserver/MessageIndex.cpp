@@ -1,16 +1,9 @@
 #include "eventserver/MessageIndex.h"
 
 const std::wstring& MessageElement::Text(const std::wstring& name) {
-    if (!m_texts) {
-        std::unordered_map<std::wstring, std::wstring> texts;
-        ForEachAttribute(m_node.Get(), [&](const std::wstring& attribute, std::wstring value) {
-            texts.emplace(attribute, std::move(value));
-        });
-        m_texts = std::move(texts);
-    }
-    static const std::wstring empty;
-    const auto found = m_texts->find(name);
-    return found == m_texts->end() ? empty : found->second;
+    auto found = m_texts.find(name);
+    if (found == m_texts.end()) found = m_texts.emplace(name, GetAttributeText(m_node.Get(), name)).first;
+    return found->second;
 }
 
 std::shared_ptr<MessageIndex> MessageIndex::Build(IXMLDOMNode* categoryElement) {

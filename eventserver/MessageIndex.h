@@ -9,7 +9,6 @@
 #include <msxml2.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,12 +19,13 @@ class MessageElement {
 public:
     explicit MessageElement(DomNode node) : m_node(std::move(node)) {}
 
-    // The attribute's text; empty when the element lacks it.
+    // The attribute's text as a read by name gives it (attribute defaults
+    // of a DTD included); empty when the element lacks it.
     const std::wstring& Text(const std::wstring& name);
 
 private:
     DomNode m_node;
-    std::optional<std::unordered_map<std::wstring, std::wstring>> m_texts;  // read on first use
+    std::unordered_map<std::wstring, std::wstring> m_texts;  // each name read on first use
 };
 
 class MessageIndex {

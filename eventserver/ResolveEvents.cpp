@@ -99,7 +99,6 @@ std::wstring MessageText(MessageElement& message, LONG language, const CategoryI
 
 // The category's message element of a message number, or null.
 MessageElement* FindMessage(CategoryInfo& category, uint32_t number) {
-    if (!category.node) throw ComError(E_POINTER);
     if (!category.messages) category.messages = MessageIndex::Build(category.node.Get());
     return category.messages->Find(L"ID" + Hex(number, 8));
 }
@@ -147,6 +146,36 @@ struct EventOutputData {
     SafeArrayData<LONG> alarmTypes;
 };
 
+
+// The texts of the selected attributes of one event's message element, in
+// the selection's order; the message text (-1) formatted with the event's
+// parameters when it has any. A failed formatting sets the event's result.
+SafeArray AttributeValues(MessageElement& message, const std::set<int32_t>& selection, const CategoryInfo& category,
+                          LONG language, const VARIANT& eventInfo, const VARIANT& eventParams, Trace& trace,
+                          LONG& result, bool& formatFailed, const std::map<int32_t, AttributeInfo>& attributes) {
+    SafeArray valueArray = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(selection.size()));
+    SafeArrayData<BSTR> values(valueArray.Get());
+    size_t j = 0;
+    for (int32_t id : selection) {
+        trace.AppendId(id);
+        if (id == kMessageTextAttributeId) {
+            std::wstring text = MessageText(message, language, category);
+            if (V_VT(&eventParams) & VT_ARRAY) {
+                trace.Append(kParametersTrace);
+                if (eventparams::FormatEventText(category.alarmType, text, eventInfo, eventParams, text) != 0) {
+                    result = E_INVALIDARG;
+                    formatFailed = true;
+                }
+            }
+            values[j] = Bstr(text).Detach();
+        } else {
+            const auto attribute = attributes.find(id);
+            if (attribute != attributes.end()) values[j] = Bstr(message.Text(attribute->second.name)).Detach();
+        }
+        ++j;
+    }
+    return valueArray;
+}
 
 const VARIANT& ElementOrEmpty(const Vector<VARIANT>& items, int64_t index) {
     static const VARIANT empty{};  // zero-filled: VT_EMPTY
@@ -218,38 +247,26 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
                 V_VT(&out.ids[k]) = VT_ARRAY | VT_I4;
                 V_ARRAY(&out.ids[k]) = idArray.Detach();
 
-                MessageElement* message = FindMessage(category, number);
-                if (!message) {
+                const VARIANT& eventParams = ElementOrEmpty(parameters, index);
+                const VARIANT& eventInfo = ElementOrEmpty(infos, index);
+                // A category always keeps its element; one without belongs
+                // to no document and fails the call.
+                if (!category.node) throw ComError(E_POINTER);
+                SafeArray valueArray;
+                try {
+                    MessageElement* message = FindMessage(category, number);
+                    if (!message) {
+                        out.results[k] = E_INVALIDARG;
+                        continue;
+                    }
+                    valueArray = AttributeValues(*message, *selection, category, language, eventInfo, eventParams,
+                                                 trace, out.results[k], formatFailed, m_model.m_mapAttributes);
+                } catch (const ComError& error) {
+                    // The DOM failed on this event's elements: the event is
+                    // refused, the others of the batch are not.
+                    if (error.Code() == E_OUTOFMEMORY) throw;
                     out.results[k] = E_INVALIDARG;
                     continue;
-                }
-
-                const VARIANT& eventParams = ElementOrEmpty(parameters, index);
-                SafeArray valueArray = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(selection->size()));
-                {
-                    SafeArrayData<BSTR> values(valueArray.Get());
-                    size_t j = 0;
-                    for (int32_t id : *selection) {
-                        trace.AppendId(id);
-                        if (id == kMessageTextAttributeId) {
-                            std::wstring text = MessageText(*message, language, category);
-                            if (V_VT(&eventParams) & VT_ARRAY) {
-                                trace.Append(kParametersTrace);
-                                const VARIANT& eventInfo = ElementOrEmpty(infos, index);
-                                if (eventparams::FormatEventText(category.alarmType, text, eventInfo, eventParams,
-                                                                 text) != 0) {
-                                    out.results[k] = E_INVALIDARG;
-                                    formatFailed = true;
-                                }
-                            }
-                            values[j] = Bstr(text).Detach();
-                        } else {
-                            const auto attribute = m_model.m_mapAttributes.find(id);
-                            if (attribute != m_model.m_mapAttributes.end())
-                                values[j] = Bstr(message->Text(attribute->second.name)).Detach();
-                        }
-                        ++j;
-                    }
                 }
                 V_VT(&out.values[k]) = VT_ARRAY | VT_BSTR;
                 V_ARRAY(&out.values[k]) = valueArray.Detach();

@@ -407,3 +407,42 @@ TEST_F(EditedModel, MissingCategoryElementFailsTheCall) {
     EXPECT_EQ(r.hr, E_POINTER);
     r.ExpectAllEmpty();
 }
+
+// A namespace declaration on a message or attribute element declares no
+// attribute, and a text given only as a DTD default reads as a read by name
+// gives it; neither may cost the batch its other events.
+TEST(NamespacesAndDefaults, MessageTextsAreWhatAReadByNameGives) {
+    constexpr char kDeclaring[] = R"(<?xml version="1.0"?>
+<!DOCTYPE Root [<!ATTLIST ID00000003 MSG0409 CDATA "from the DTD">]>
+<Root>
+  <CONDITIONAL>
+    <U7SQ>
+      <Attributes xmlns="urn:a" MSG0407="Text" xmlns:p="urn:p" p:Plant="Plant"/>
+      <ID00000001 MSG0409="plain"/>
+      <ID00000002 xmlns="urn:x" MSG0409="declaring" p:Plant="7" xmlns:p="urn:p"/>
+      <ID00000003/>
+    </U7SQ>
+  </CONDITIONAL>
+  <DEVICES><D1/></DEVICES>
+</Root>)";
+    ProjectDirectory directory;
+    const ComPtr<IEventModel> b = LoadComponent<IEventModel>(directory, kDeclaring);
+    ASSERT_TRUE(b);
+    Var ids, types, descriptions;
+    ASSERT_EQ(b->GetCategoryAttributes(kUserAlarms, &ids, &types, &descriptions), S_OK);
+    EXPECT_EQ(TextsOf(*descriptions), (Texts{L"Language independent Message", L"Parameter delivered by the process",
+                                             L"Plant", L"Text"}));
+    LONG handle = 0;
+    ASSERT_EQ(b->CreateSubscription(&handle), S_OK);
+    Var results;
+    ASSERT_EQ(b->SelectAttributes(handle, kUserAlarms, *Longs(LongsOf(*ids)), &results), S_OK);
+    for (int call = 0; call < 2; ++call) {  // the second call answers from the texts read by the first
+        const Resolved r = Resolve(b.Get(), handle, 0x0409, TextVector({L"Alarm1", L"Alarm2", L"Alarm3"}),
+                                   TextVector({L"/D1/U7SQ", L"/D1/U7SQ", L"/D1/U7SQ"}));
+        ASSERT_EQ(r.hr, S_OK);
+        EXPECT_EQ(r.Results(), (Ids{S_OK, S_OK, S_OK}));
+        EXPECT_EQ(r.Values(0)[0], L"plain");
+        EXPECT_EQ(r.Values(1), (Texts{L"declaring", L"", L"7", L""}));
+        EXPECT_EQ(r.Values(2)[0], L"from the DTD");
+    }
+}
