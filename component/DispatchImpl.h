@@ -37,6 +37,12 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) override {
         if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        // The platform's Invoke reads the argument arrays as the counts say.
+        if (!parameters) return E_INVALIDARG;
+        if (parameters->cNamedArgs > parameters->cArgs) return DISP_E_BADPARAMCOUNT;
+        if ((parameters->cArgs && !parameters->rgvarg) ||
+            (parameters->cNamedArgs && !parameters->rgdispidNamedArgs))
+            return E_INVALIDARG;
         Microsoft::WRL::ComPtr<ITypeInfo> typeInfo;
         const HRESULT hr = type_info_cache::GetInvokeTypeInfo(__uuidof(Interface), &typeInfo);
         if (FAILED(hr)) return hr;

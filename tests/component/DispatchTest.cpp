@@ -73,3 +73,32 @@ TEST(Dispatch, InterfaceBCallsByNameWithTypedReferences) {
     EXPECT_EQ(again.scode, E_INVALIDARG);
     EXPECT_EQ(InvokeByName(object.Get(), L"DeleteSubscription", {}).hr, DISP_E_BADPARAMCOUNT);
 }
+
+// Argument arrays the counts promise but a caller through the vtable left out.
+TEST(Dispatch, InvokeRefusesArgumentCountsWithoutTheirArrays) {
+    auto object = CreateComponent<IUnknown>();
+    ASSERT_TRUE(object);
+    VARIANT argument;
+    VariantInit(&argument);
+    DISPID named = DISPID_PROPERTYPUT;
+    const struct {
+        const char* what;
+        DISPPARAMS parameters;
+        HRESULT expected;
+    } rows[] = {
+        {"arguments without their array", {nullptr, nullptr, 2, 0}, E_INVALIDARG},
+        {"named arguments without their ids", {&argument, nullptr, 1, 1}, E_INVALIDARG},
+        {"more named arguments than arguments", {&argument, &named, 1, 2}, DISP_E_BADPARAMCOUNT},
+    };
+    for (const IID& iid : {__uuidof(IEventMessageIds), __uuidof(IEventModel), __uuidof(IUMCInfo)}) {
+        ComPtr<IDispatch> dispatch;
+        ASSERT_EQ(object->QueryInterface(iid, reinterpret_cast<void**>(dispatch.GetAddressOf())), S_OK);
+        for (const auto& row : rows) {
+            DISPPARAMS parameters = row.parameters;
+            EXPECT_EQ(dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr),
+                      row.expected)
+                << row.what;
+        }
+        EXPECT_EQ(dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr), E_INVALIDARG);
+    }
+}
