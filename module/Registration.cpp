@@ -139,6 +139,31 @@ HRESULT RemoveKey(HKEY parent, const regscript::Key& key) {
     }
 }
 
+// The registry keeps one class key for each view, 32-bit and 64-bit, but
+// one key for both of every ProgID: the script's keys beside "CLSID".
+bool SharedBetweenViews(const regscript::Key& key) { return key.name != "CLSID"; }
+
+HRESULT RemoveKeyOfThisView(HKEY parent, const regscript::Key& key) {
+    return SharedBetweenViews(key) ? S_OK : RemoveKey(parent, key);
+}
+
+HRESULT RemoveSharedKey(HKEY parent, const regscript::Key& key) {
+    return SharedBetweenViews(key) ? RemoveKey(parent, key) : S_OK;
+}
+
+// Whether the build of the other architecture has the class registered in
+// its view of the scope's classes. Where there is one view only, this one's
+// class key is gone by the time this is asked.
+bool ClassRegisteredInOtherView(RegistrationScope scope) {
+    constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    wchar_t classId[40] = {};
+    StringFromGUID2(CLSID_EventInfoObj, classId, 40);
+    const std::wstring path = std::wstring(L"Software\\Classes\\CLSID\\") + classId + L"\\InprocServer32";
+    RegKey key;
+    const HKEY hive = scope == RegistrationScope::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    return RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ | kOtherView, key.Receive()) == ERROR_SUCCESS;
+}
+
 HRESULT LoadScript(HINSTANCE module, regscript::Script& script) {
     HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(IDR_EVENTINFOOBJ), L"REGISTRY");
     if (!resource) return HRESULT_FROM_WIN32(GetLastError());
@@ -239,7 +264,9 @@ HRESULT UnregisterModule(HINSTANCE module, RegistrationScope scope) {
     HKEY classesRoot = nullptr;
     HRESULT hr = LoadScript(module, script);
     if (SUCCEEDED(hr)) hr = OpenClassesRoot(scope, userClasses, classesRoot);
-    if (SUCCEEDED(hr)) hr = ForEachRoot(script, classesRoot, RemoveKey);
+    if (SUCCEEDED(hr)) hr = ForEachRoot(script, classesRoot, RemoveKeyOfThisView);
+    // The ProgIDs name the class for both builds: they go with the last one.
+    if (SUCCEEDED(hr) && !ClassRegisteredInOtherView(scope)) hr = ForEachRoot(script, classesRoot, RemoveSharedKey);
     const HRESULT component = UnregisterTypeLibrary(module, TYPELIB_COMPONENT, scope);
     const HRESULT server = UnregisterTypeLibrary(module, TYPELIB_EVENT_SERVER, scope);
     if (SUCCEEDED(hr)) hr = FAILED(component) ? component : server;

@@ -109,6 +109,45 @@ TEST_F(Registration, RegistrationRewritesTheClassKey) {
     EXPECT_FALSE(KeyExists(std::wstring(kClsidKey) + L"\\Stale"));
 }
 
+// The 64-bit and the 32-bit build registered side by side share the ProgID
+// keys; each has its class key in its own registry view. The other build's
+// class key is written here as its registration writes it.
+TEST_F(Registration, ProgIdsStayWhileTheOtherBuildHoldsTheClass) {
+    constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    const std::wstring otherClassKey = std::wstring(L"Software\\Classes\\") + kClsidKey;
+    const auto removeOtherClassKey = [&] {
+        HKEY classes = nullptr;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", 0, KEY_ALL_ACCESS | kOtherView,
+                                &classes),
+                  ERROR_SUCCESS);
+        const wchar_t* classId = kClsidKey + 6;  // after "CLSID\\"
+        RegDeleteTreeW(classes, classId);
+        RegDeleteKeyW(classes, classId);
+        RegCloseKey(classes);
+    };
+    for (const bool otherFirst : {true, false}) {
+        ASSERT_EQ(RegisterComponent(), S_OK);
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (otherClassKey + L"\\InprocServer32").c_str(), 0, nullptr, 0,
+                                  KEY_WRITE | kOtherView, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+        CLSID clsid{};
+        if (otherFirst) {  // the other build leaves first: this one keeps everything
+            removeOtherClassKey();
+            ASSERT_EQ(UnregisterComponent(), S_OK);
+            EXPECT_FALSE(KeyExists(kProgId)) << "the last build removes the ProgIDs";
+            continue;
+        }
+        ASSERT_EQ(UnregisterComponent(), S_OK);
+        EXPECT_FALSE(KeyExists(kClsidKey));
+        EXPECT_EQ(CLSIDFromProgID(kProgId, &clsid), S_OK) << "the other build still answers its ProgID";
+        EXPECT_EQ(CLSIDFromProgID(kVersionedProgId, &clsid), S_OK);
+        EXPECT_EQ(ValueText(std::wstring(kProgId) + L"\\CurVer"), kVersionedProgId);
+        removeOtherClassKey();
+    }
+}
+
 TEST(Resources, GermanStringTable) {
     HMODULE module = LoadLibraryExW(ComponentDllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module, nullptr);
