@@ -994,3 +994,28 @@ TEST(CallerMisuse, EveryCellAnswersWithADocumentedResultAndLeavesItsOutputsAsSpe
 }
 
 }  // namespace
+
+namespace {
+
+// A server that keeps many subscriptions and deletes the oldest: each new
+// handle once tried every taken handle above the count, one at a time.
+TEST(SubscriptionHandles, RefillingAfterTheOldestAreDeletedStaysFast) {
+    const LONG total = static_cast<LONG>(Scaled(20000, 100000));
+    const ComPtr<IEventModel> b = CreateComponent<IEventModel>();
+    ASSERT_TRUE(b);
+    LONG handle = 0;
+    for (LONG k = 1; k <= total; ++k) ASSERT_EQ(b->CreateSubscription(&handle), S_OK);
+    for (LONG k = 1; k <= total / 2; ++k) ASSERT_EQ(b->DeleteSubscription(k), S_OK);
+    const double start = Now();
+    for (LONG k = 0; k < total / 2; ++k) ASSERT_EQ(b->CreateSubscription(&handle), S_OK);
+    const double seconds = Now() - start;
+    // The count was total / 2 before the last creation, and every handle
+    // above it up to the highest taken is in use.
+    EXPECT_EQ(handle, total + total / 2);
+    EXPECT_LT(seconds, 5.0);
+    Figure("subscriptions.created", std::to_string(total));
+    Figure("subscriptions.refilled", std::to_string(total / 2));
+    Figure("subscriptions.refill_seconds", FormatNumber(seconds, 2));
+}
+
+}  // namespace
