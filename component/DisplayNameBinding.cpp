@@ -4,7 +4,8 @@
 #include <cwchar>
 #include <new>
 
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
+#include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
 
 using Microsoft::WRL::ComPtr;
@@ -26,7 +27,8 @@ bool StartsWithProgIdComponent(const wchar_t* name) {
 
 STDMETHODIMP EventInfoObj::ParseDisplayName(IBindCtx*, LPOLESTR displayName, ULONG* eaten, IMoniker** moniker) {
     if (!displayName || !eaten || !moniker) return E_POINTER;
-    try {
+    // Every failure after the pointers are checked is MK_E_NOOBJECT.
+    return ComBoundary([&] {
         const wchar_t* name = displayName[0] == L'@' ? displayName + 1 : displayName;
         if (!StartsWithProgIdComponent(name)) return MK_E_NOOBJECT;
         const wchar_t* separator = std::wcschr(name, L'@');
@@ -46,9 +48,5 @@ STDMETHODIMP EventInfoObj::ParseDisplayName(IBindCtx*, LPOLESTR displayName, ULO
         if (FAILED(CreatePointerMoniker(object.Get(), &created)) || !created) return MK_E_NOOBJECT;
         *moniker = created.Detach();
         return S_OK;
-    } catch (const ComError&) {
-        return MK_E_NOOBJECT;
-    } catch (const std::bad_alloc&) {
-        return MK_E_NOOBJECT;
-    }
+    }, MK_E_NOOBJECT);
 }

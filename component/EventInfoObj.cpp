@@ -2,7 +2,9 @@
 
 #include <new>
 
+#include "component/ComBoundary.h"
 #include "component/ModuleState.h"
+#include "loading/ProjectLoad.h"
 
 EventInfoObj::EventInfoObj(IUnknown* outer) : m_controllingUnknown(outer ? outer : &m_inner) {
     module_state::Lock();
@@ -22,6 +24,32 @@ HRESULT EventInfoObj::CreateInstance(IUnknown* outer, REFIID riid, void** object
     const HRESULT hr = created->m_inner.QueryInterface(riid, object);
     created->m_inner.Release();
     return hr;
+}
+
+HRESULT EventInfoObj::CreateLoaded(const Project& project, REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    EventInfoObj* created = new (std::nothrow) EventInfoObj(nullptr);
+    if (!created) return E_OUTOFMEMORY;
+    created->m_inner.AddRef();
+    HRESULT hr = ComBoundary([&] {
+        created->m_project = project;
+        return S_OK;
+    });
+    if (SUCCEEDED(hr)) hr = created->m_inner.QueryInterface(riid, object);
+    created->m_inner.Release();
+    return hr;
+}
+
+// IEventInfoInit: the file is always the one the registry names; every
+// error raised while loading is E_UNEXPECTED.
+STDMETHODIMP EventInfoObj::ParseXML(BSTR) {
+    return ComBoundary(
+        [&] {
+            m_messages.Clear();
+            return LoadProjectNamedByRegistry(m_project);
+        },
+        E_UNEXPECTED);
 }
 
 STDMETHODIMP EventInfoObj::QueryInterface(REFIID riid, void** object) {

@@ -10,19 +10,11 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
-#include <cstdint>
-#include <map>
-#include <set>
-#include <string>
-
 #include "IEventInfoServer.h"
 #include "component/DispatchImpl.h"
-#include "eventserver/TakenHandles.h"
-#include "loading/ElementIndex.h"
-#include "model/EventModelTables.h"
-#include "model/LoadDiagnostics.h"
-
-using SubscriptionSelections = std::map<int32_t, std::set<int32_t>>;
+#include "eventserver/MessageIndex.h"
+#include "eventserver/SubscriptionTable.h"
+#include "loading/Project.h"
 
 class EventInfoObj final : public IParseDisplayName,
                            public DispatchImpl<IEventMessageIds>,
@@ -33,6 +25,9 @@ public:
     // Creates an object: with an outer unknown the aggregatable form,
     // otherwise the plain one.
     static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object);
+    // Creates an object that holds a copy of a project loaded elsewhere, as
+    // if it had loaded it itself; for the tools and the tests.
+    static HRESULT CreateLoaded(const Project& project, REFIID riid, void** object);
 
     // IUnknown, delegating to the controlling unknown.
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
@@ -43,13 +38,13 @@ public:
     STDMETHODIMP ParseDisplayName(IBindCtx* bindContext, LPOLESTR displayName, ULONG* eaten,
                                   IMoniker** moniker) override;
 
-    // Interface A
+    // IEventMessageIds
     STDMETHODIMP GetCategoryMessageIds(LONG categoryId, VARIANT* messageIds) override;
     STDMETHODIMP GetSourceMessageIds(BSTR sourcePath, VARIANT* messageIds) override;
     STDMETHODIMP GetSubMessageIds(LONG reserved, VARIANT* subMessageIds) override;
     STDMETHODIMP QueryUnsupported(VARIANT* argument) override;
 
-    // Interface B
+    // IEventModel
     STDMETHODIMP CreateSubscription(LONG* handle) override;
     STDMETHODIMP DeleteSubscription(LONG handle) override;
     STDMETHODIMP GetCategories(LONG eventClassMask, VARIANT* categoryIds, VARIANT* descriptions) override;
@@ -73,21 +68,6 @@ public:
 
     // IEventInfoInit
     STDMETHODIMP ParseXML(BSTR XMLFile) override;
-
-    // The load behind ParseXML, from an explicit path (ANSI), for the tools;
-    // ParseXML passes the registry-named file.
-    HRESULT LoadProjectFile(const std::string& ansiPath);
-
-    // Read-only view of the loaded state, for the tools and the tests.
-    bool ProjectMode() const { return m_projectMode; }
-    IXMLDOMDocument* Document() const { return m_pDocument.Get(); }
-    const ElementIndex& Elements() const { return m_elementIndex; }
-    const EventModelTables& Model() const { return m_model; }
-    const std::map<std::wstring, int32_t>& SourceCategories() const { return m_mapSourceCategories; }
-    // What the last load's passes dropped.
-    const LoadDiagnostics& Diagnostics() const { return m_loadDiagnostics; }
-    // The attribute ids a subscription selected for a category, or null.
-    const std::set<int32_t>* FindSelection(LONG handle, LONG categoryId) const;
 
 private:
     // The object's own IUnknown, which owns its lifetime; when the object is
@@ -115,12 +95,7 @@ private:
 
     // Members in declaration order; destruction runs in reverse.
     ULONG m_refCount = 0;  // apartment-threaded: plain counting
-    bool m_projectMode = false;
-    Microsoft::WRL::ComPtr<IXMLDOMDocument> m_pDocument;
-    ElementIndex m_elementIndex;  // of m_pDocument, replaced with it
-    EventModelTables m_model;
-    std::map<int32_t, SubscriptionSelections> m_mapSubscriptions;
-    eventserver::TakenHandles m_takenHandles;  // the keys of m_mapSubscriptions
-    std::map<std::wstring, int32_t> m_mapSourceCategories;
-    LoadDiagnostics m_loadDiagnostics;
+    Project m_project;
+    eventserver::SubscriptionTable m_subscriptions;
+    MessageCache m_messages;  // of m_project's categories, cleared by a load
 };

@@ -7,7 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
+#include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
 #include "deviceinfo/ConnectionParameterTables.h"
 #include "deviceinfo/ConnectionValueConversions.h"
@@ -141,9 +142,9 @@ void ConvertValueText(int32_t id, const std::wstring& text, bool routed, uint32_
 STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR* DevName, tagConfigParams ParamID, VARIANT* ParamValue,
                                              tagIUMCErrors* pError) {
     if (!DevName || !ParamValue || !pError) return E_POINTER;
-    try {
-        if (!m_pDocument) ParseXML(nullptr);
-        const ElementIndex& elements = m_elementIndex;
+    return ComBoundary([&] {
+        if (!m_project.m_pDocument) ParseXML(nullptr);
+        const ElementIndex& elements = m_project.m_elementIndex;
         const DomNode device = FindElementNamed(elements, BstrView(*DevName));
         if (!device) return E_INVALIDARG;
         const int32_t id = static_cast<int32_t>(ParamID);
@@ -170,13 +171,9 @@ STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR* DevName, tagConfigParams Para
         }
         const bool routed = s_paramConversions[id] == ParamConversion::TransportAccessPoint &&
                             FindChildByName(device.Get(), L"RoutInfo");
-        ConvertValueText(id, text, routed, m_model.m_alarmTypes, value.Get());
+        ConvertValueText(id, text, routed, m_project.m_model.m_alarmTypes, value.Get());
         value.DetachTo(ParamValue);
         *pError = IUMC_OK;
         return S_OK;
-    } catch (const ComError& error) {
-        return error.Code();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }

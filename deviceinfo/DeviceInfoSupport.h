@@ -13,8 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "component/ArrayOutputs.h"
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
 #include "loading/ElementIndex.h"
 #include "loading/XmlAccess.h"
 

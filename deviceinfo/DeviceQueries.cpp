@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
+#include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
 #include "deviceinfo/DeviceInfoSupport.h"
 #include "loading/XmlAccess.h"
@@ -52,15 +53,15 @@ STDMETHODIMP EventInfoObj::GetDevices(VARIANT* DevNames, VARIANT* CheckSums, VAR
     }
     // The first query of a never-loaded object loads the file; a failed load
     // shows as a document without root below.
-    if (!m_pDocument) ParseXML(nullptr);
-    *AlarmSelection = static_cast<tagAlarmTypes>(m_model.m_alarmTypes);
+    if (!m_project.m_pDocument) ParseXML(nullptr);
+    *AlarmSelection = static_cast<tagAlarmTypes>(m_project.m_model.m_alarmTypes);
     *pError = IUMC_OK;
-    try {
-        if (!m_pDocument || !DocumentRoot(m_pDocument.Get())) {
+    return ComBoundary([&] {
+        if (!m_project.m_pDocument || !DocumentRoot(m_project.m_pDocument.Get())) {
             *pError = IUMC_ERROR_XMLFILE_GENERAL;
             return E_FAIL;
         }
-        const DomNode devices = FindElementNamed(m_elementIndex, L"DEVICES");
+        const DomNode devices = FindElementNamed(m_project.m_elementIndex, L"DEVICES");
         if (!devices) {
             *pError = IUMC_ERROR_XMLFILE_DEVICE;
             return E_FAIL;
@@ -82,11 +83,7 @@ STDMETHODIMP EventInfoObj::GetDevices(VARIANT* DevNames, VARIANT* CheckSums, VAR
         PutArray(PBAddrs, VT_BSTR, addressArray);
         if (count == 0) *pError = IUMC_ERROR_XMLFILE_NODEV;
         return S_OK;
-    } catch (const ComError& error) {
-        return error.Code();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP EventInfoObj::GetTOs(BSTR DevName, VARIANT* TONames, VARIANT* RTAddrs, tagIUMCErrors* pError) {
@@ -95,10 +92,10 @@ STDMETHODIMP EventInfoObj::GetTOs(BSTR DevName, VARIANT* TONames, VARIANT* RTAdd
         if (IsRefusedOutput(output)) return E_INVALIDARG;
         VariantInit(output);
     }
-    if (!m_pDocument) ParseXML(nullptr);
+    if (!m_project.m_pDocument) ParseXML(nullptr);
     *pError = IUMC_OK;
-    try {
-        const DomNode device = FindElementNamed(m_elementIndex, BstrView(DevName));
+    return ComBoundary([&] {
+        const DomNode device = FindElementNamed(m_project.m_elementIndex, BstrView(DevName));
         if (!device) return E_INVALIDARG;
         const TechnologyObjects tos = CollectTechnologyObjects(device.Get(), false);
         SafeArray nameArray = MakeBstrArray(tos.names);
@@ -109,11 +106,7 @@ STDMETHODIMP EventInfoObj::GetTOs(BSTR DevName, VARIANT* TONames, VARIANT* RTAdd
         // the TOs found are still returned.
         if (static_cast<long>(tos.names.size()) < tos.childCount) *pError = IUMC_ERROR_XMLFILE_TOINFO;
         return S_OK;
-    } catch (const ComError& error) {
-        return error.Code();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP EventInfoObj::GetTOsWithTypes(BSTR DevName, VARIANT* TONames, VARIANT* RTAddrs, VARIANT* TypeIDs,
@@ -123,10 +116,10 @@ STDMETHODIMP EventInfoObj::GetTOsWithTypes(BSTR DevName, VARIANT* TONames, VARIA
         if (IsRefusedOutput(output)) return E_INVALIDARG;
         VariantClear(output);
     }
-    if (!m_pDocument) ParseXML(nullptr);
+    if (!m_project.m_pDocument) ParseXML(nullptr);
     *pError = IUMC_OK;
-    try {
-        const DomNode device = FindElementNamed(m_elementIndex, BstrView(DevName));
+    return ComBoundary([&] {
+        const DomNode device = FindElementNamed(m_project.m_elementIndex, BstrView(DevName));
         if (!device) return E_INVALIDARG;
         const TechnologyObjects tos = CollectTechnologyObjects(device.Get(), true);
         SafeArray nameArray = MakeBstrArray(tos.names);
@@ -136,9 +129,5 @@ STDMETHODIMP EventInfoObj::GetTOsWithTypes(BSTR DevName, VARIANT* TONames, VARIA
         PutArray(RTAddrs, VT_BSTR, addressArray);
         PutArray(TypeIDs, VT_BSTR, typeArray);
         return S_OK;
-    } catch (const ComError& error) {
-        return error.Code();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "component/ArrayOutputs.h"
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
+#include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
 #include "loading/XmlAccess.h"
 
@@ -27,40 +27,38 @@ std::vector<std::wstring> MessageElementNames(IXMLDOMNode* category) {
 STDMETHODIMP EventInfoObj::GetCategoryMessageIds(LONG categoryId, VARIANT* messageIds) {
     if (!messageIds) return E_POINTER;
     if (V_VT(messageIds) == VT_ERROR || V_VT(messageIds) == VT_NULL) return E_INVALIDARG;
-    const auto category = m_model.m_mapCategories.find(categoryId);
-    if (category == m_model.m_mapCategories.end()) return E_INVALIDARG;
+    const auto& categories = m_project.m_model.m_mapCategories;
+    const auto category = categories.find(categoryId);
+    if (category == categories.end()) return E_INVALIDARG;
 
     std::vector<std::wstring> names;
-    try {
+    const HRESULT read = ComBoundary([&] {
         names = MessageElementNames(category->second.node.Get());
-    } catch (const ComError& error) {
-        return error.Code();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
+    if (FAILED(read)) return read;
     // The output is overwritten, not cleared: the caller's earlier value is
-    // not ours to release.
-    try {
+    // not ours to release. An array that cannot be made empties it.
+    const HRESULT made = ComBoundary([&] {
         SafeArray array = MakeBstrArray(names);
         V_VT(messageIds) = VT_ARRAY | VT_BSTR;
         V_ARRAY(messageIds) = array.Detach();
         return S_OK;
-    } catch (const ComError&) {
-    } catch (const std::bad_alloc&) {
+    });
+    if (FAILED(made)) {
+        VariantInit(messageIds);
+        return E_OUTOFMEMORY;
     }
-    VariantInit(messageIds);
-    return E_OUTOFMEMORY;
+    return S_OK;
 }
 
 STDMETHODIMP EventInfoObj::GetSourceMessageIds(BSTR sourcePath, VARIANT* messageIds) {
-    try {
-        const auto source = m_mapSourceCategories.find(std::wstring(sourcePath ? sourcePath : L"",
-                                                                    SysStringLen(sourcePath)));
-        if (source == m_mapSourceCategories.end()) return E_INVALIDARG;
+    return ComBoundary([&] {
+        const auto& sources = m_project.m_mapSourceCategories;
+        const auto source = sources.find(std::wstring(sourcePath ? sourcePath : L"", SysStringLen(sourcePath)));
+        if (source == sources.end()) return E_INVALIDARG;
         return GetCategoryMessageIds(source->second, messageIds);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP EventInfoObj::GetSubMessageIds(LONG, VARIANT* subMessageIds) {

@@ -6,10 +6,10 @@ const std::wstring& MessageElement::Text(const std::wstring& name) {
     return found->second;
 }
 
-std::shared_ptr<MessageIndex> MessageIndex::Build(IXMLDOMNode* categoryElement) {
-    auto index = std::make_shared<MessageIndex>();
+MessageIndex MessageIndex::Build(IXMLDOMNode* categoryElement) {
+    MessageIndex index;
     ForEachChild(categoryElement, [&](IXMLDOMNode* child) {
-        index->m_elements.try_emplace(NodeName(child), DomNode(child));
+        index.m_elements.try_emplace(NodeName(child), DomNode(child));
     });
     return index;
 }
@@ -17,4 +17,10 @@ std::shared_ptr<MessageIndex> MessageIndex::Build(IXMLDOMNode* categoryElement) 
 MessageElement* MessageIndex::Find(const std::wstring& name) {
     const auto found = m_elements.find(name);
     return found == m_elements.end() ? nullptr : &found->second;
+}
+
+MessageIndex& MessageCache::Of(int32_t categoryId, IXMLDOMNode* categoryElement) {
+    auto found = m_indexes.find(categoryId);
+    if (found == m_indexes.end()) found = m_indexes.emplace(categoryId, MessageIndex::Build(categoryElement)).first;
+    return found->second;
 }

@@ -8,7 +8,7 @@
 #include <windows.h>
 #include <msxml2.h>
 
-#include <memory>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,10 +31,23 @@ private:
 class MessageIndex {
 public:
     // The first child of each name, as a walk of the children finds it.
-    static std::shared_ptr<MessageIndex> Build(IXMLDOMNode* categoryElement);
+    static MessageIndex Build(IXMLDOMNode* categoryElement);
 
     MessageElement* Find(const std::wstring& name);
 
 private:
     std::unordered_map<std::wstring, MessageElement> m_elements;
+};
+
+// The message indexes of the categories the queries met, each built on
+// first use from the category's element. A category's element never changes
+// while its entry lives, but a load may drop the entry and bring the id back
+// with another element: a load clears the cache.
+class MessageCache {
+public:
+    MessageIndex& Of(int32_t categoryId, IXMLDOMNode* categoryElement);
+    void Clear() { m_indexes.clear(); }
+
+private:
+    std::unordered_map<int32_t, MessageIndex> m_indexes;
 };

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
+#include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
-#include "component/ArrayOutputs.h"
 #include "eventserver/EventParameters.h"
 #include "eventserver/MessageIndex.h"
 #include "eventserver/MessageNumber.h"
@@ -98,9 +98,9 @@ std::wstring MessageText(MessageElement& message, LONG language, const CategoryI
 }
 
 // The category's message element of a message number, or null.
-MessageElement* FindMessage(CategoryInfo& category, uint32_t number) {
-    if (!category.messages) category.messages = MessageIndex::Build(category.node.Get());
-    return category.messages->Find(L"ID" + Hex(number, 8));
+MessageElement* FindMessage(MessageCache& messages, int32_t categoryId, const CategoryInfo& category,
+                            uint32_t number) {
+    return messages.Of(categoryId, category.node.Get()).Find(L"ID" + Hex(number, 8));
 }
 
 HRESULT CheckLanguage(const EventModelTables& model, LONG language) {
@@ -183,6 +183,104 @@ const VARIANT& ElementOrEmpty(const Vector<VARIANT>& items, int64_t index) {
     return item ? *item : empty;
 }
 
+// The caller's arrays of one batch, read in place.
+struct EventBatch {
+    EventBatch(const VARIANT& messageNames, const VARIANT& sources, const VARIANT& paramInfo, const VARIANT& params)
+        : names(V_ARRAY(&messageNames)),
+          paths(V_ARRAY(&sources)),
+          infos(ParameterArray(paramInfo)),
+          parameters(ParameterArray(params)) {}
+    Vector<BSTR> names;
+    Vector<BSTR> paths;
+    Vector<VARIANT> infos;       // absent unless VT_ARRAY|VT_VARIANT
+    Vector<VARIANT> parameters;  // likewise
+};
+
+// Resolves the events of a batch, one by one, into the output arrays.
+class BatchResolver {
+public:
+    BatchResolver(const Project& project, const eventserver::SubscriptionTable& subscriptions, MessageCache& messages,
+                  LONG handle, LONG language)
+        : m_project(project),
+          m_subscriptions(subscriptions),
+          m_messages(messages),
+          m_handle(handle),
+          m_language(language),
+          m_tracing(DebugOutputReceived()) {}
+
+    // Event `index` of the batch into position k of the outputs.
+    void ResolveEvent(const EventBatch& batch, int64_t index, EventOutputData& out, ULONG k) {
+        const std::wstring_view messageName = View(batch.names.At(index));
+        const BSTR* path = batch.paths.At(index);
+        if (!path) {
+            out.results[k] = E_INVALIDARG;
+            return;
+        }
+        Trace trace(m_tracing, messageName, View(path));
+        const uint32_t number = ParseMessageNumber(std::u16string(messageName.begin(), messageName.end()));
+
+        const auto source = m_project.m_mapSourceCategories.find(std::wstring(View(path)));
+        if (source == m_project.m_mapSourceCategories.end()) {
+            out.results[k] = E_INVALIDARG;
+            return;
+        }
+        const auto found = m_project.m_model.m_mapCategories.find(source->second);
+        if (found == m_project.m_model.m_mapCategories.end()) {
+            out.results[k] = E_INVALIDARG;
+            return;
+        }
+        const CategoryInfo& category = found->second;
+        out.categories[k] = found->first;
+        out.alarmTypes[k] = category.alarmType;
+
+        const std::set<int32_t>* selection = m_subscriptions.FindSelection(m_handle, found->first);
+        if (!selection || selection->empty()) {
+            trace.Emit();
+            return;
+        }
+        trace.Append(kSelectedTrace);
+        SafeArray idArray = MakeIdArray(*selection);
+        V_VT(&out.ids[k]) = VT_ARRAY | VT_I4;
+        V_ARRAY(&out.ids[k]) = idArray.Detach();
+
+        // A category always keeps its element; one without belongs to no
+        // document and fails the call.
+        if (!category.node) throw ComError(E_POINTER);
+        SafeArray valueArray;
+        try {
+            MessageElement* message = FindMessage(m_messages, found->first, category, number);
+            if (!message) {
+                out.results[k] = E_INVALIDARG;
+                return;
+            }
+            valueArray = AttributeValues(*message, *selection, category, m_language, ElementOrEmpty(batch.infos, index),
+                                         ElementOrEmpty(batch.parameters, index), trace, out.results[k],
+                                         m_formatFailed, m_project.m_model.m_mapAttributes);
+        } catch (const ComError& error) {
+            // The DOM failed on this event's elements: the event is refused,
+            // the others of the batch are not.
+            if (error.Code() == E_OUTOFMEMORY) throw;
+            out.results[k] = E_INVALIDARG;
+            return;
+        }
+        V_VT(&out.values[k]) = VT_ARRAY | VT_BSTR;
+        V_ARRAY(&out.values[k]) = valueArray.Detach();
+        trace.Emit();
+    }
+
+    // Whether the message text of an event could not be formatted.
+    bool FormatFailed() const { return m_formatFailed; }
+
+private:
+    const Project& m_project;
+    const eventserver::SubscriptionTable& m_subscriptions;
+    MessageCache& m_messages;
+    LONG m_handle;
+    LONG m_language;
+    bool m_tracing;
+    bool m_formatFailed = false;
+};
+
 }  // namespace
 
 STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT messageNames, VARIANT sources,
@@ -194,94 +292,27 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
     for (VARIANT* output : {reserved, alarmTypes, categoryIds, attributeIds, attributeValues, results})
         VariantInit(output);
 
-    if (V_VT(&messageNames) == VT_EMPTY) return CheckLanguage(m_model, language);
-    if (!m_mapSubscriptions.count(handle)) return E_INVALIDARG;
+    if (V_VT(&messageNames) == VT_EMPTY) return CheckLanguage(m_project.m_model, language);
+    if (!m_subscriptions.Find(handle)) return E_INVALIDARG;
     if (!IsTextVector(messageNames) || !IsTextVector(sources)) return E_INVALIDARG;
 
-    try {
-        const Vector<BSTR> names(V_ARRAY(&messageNames));
-        const Vector<BSTR> paths(V_ARRAY(&sources));
-        if (!names.Valid() || !paths.Valid()) return E_INVALIDARG;
-        const Vector<VARIANT> infos(ParameterArray(paramInfo));
-        const Vector<VARIANT> parameters(ParameterArray(params));
+    return ComBoundary([&] {
+        const EventBatch batch(messageNames, sources, paramInfo, params);
+        if (!batch.names.Valid() || !batch.paths.Valid()) return E_INVALIDARG;
 
-        const LONG lowerBound = names.LowerBound();
-        const ULONG count = names.Count();
+        const LONG lowerBound = batch.names.LowerBound();
+        const ULONG count = batch.names.Count();
         EventOutputs outputs(count, lowerBound);
-        bool formatFailed = false;
-        const bool tracing = DebugOutputReceived();
+        BatchResolver resolver(m_project, m_subscriptions, m_messages, handle, language);
         {
             EventOutputData out(outputs);
-            for (ULONG k = 0; k < count; ++k) {
-                const int64_t index = int64_t(lowerBound) + k;
-                const std::wstring_view messageName = View(names.At(index));
-                const BSTR* path = paths.At(index);
-                if (!path) {
-                    out.results[k] = E_INVALIDARG;
-                    continue;
-                }
-                Trace trace(tracing, messageName, View(path));
-                const uint32_t number = ParseMessageNumber(std::u16string(messageName.begin(), messageName.end()));
-
-                const auto source = m_mapSourceCategories.find(std::wstring(View(path)));
-                if (source == m_mapSourceCategories.end()) {
-                    out.results[k] = E_INVALIDARG;
-                    continue;
-                }
-                const auto found = m_model.m_mapCategories.find(source->second);
-                if (found == m_model.m_mapCategories.end()) {
-                    out.results[k] = E_INVALIDARG;
-                    continue;
-                }
-                CategoryInfo& category = found->second;
-                out.categories[k] = found->first;
-                out.alarmTypes[k] = category.alarmType;
-
-                const std::set<int32_t>* selection = FindSelection(handle, found->first);
-                if (!selection || selection->empty()) {
-                    trace.Emit();
-                    continue;
-                }
-                trace.Append(kSelectedTrace);
-                SafeArray idArray = MakeIdArray(*selection);
-                V_VT(&out.ids[k]) = VT_ARRAY | VT_I4;
-                V_ARRAY(&out.ids[k]) = idArray.Detach();
-
-                const VARIANT& eventParams = ElementOrEmpty(parameters, index);
-                const VARIANT& eventInfo = ElementOrEmpty(infos, index);
-                // A category always keeps its element; one without belongs
-                // to no document and fails the call.
-                if (!category.node) throw ComError(E_POINTER);
-                SafeArray valueArray;
-                try {
-                    MessageElement* message = FindMessage(category, number);
-                    if (!message) {
-                        out.results[k] = E_INVALIDARG;
-                        continue;
-                    }
-                    valueArray = AttributeValues(*message, *selection, category, language, eventInfo, eventParams,
-                                                 trace, out.results[k], formatFailed, m_model.m_mapAttributes);
-                } catch (const ComError& error) {
-                    // The DOM failed on this event's elements: the event is
-                    // refused, the others of the batch are not.
-                    if (error.Code() == E_OUTOFMEMORY) throw;
-                    out.results[k] = E_INVALIDARG;
-                    continue;
-                }
-                V_VT(&out.values[k]) = VT_ARRAY | VT_BSTR;
-                V_ARRAY(&out.values[k]) = valueArray.Detach();
-                trace.Emit();
-            }
+            for (ULONG k = 0; k < count; ++k) resolver.ResolveEvent(batch, int64_t(lowerBound) + k, out, k);
         }
         PutArray(alarmTypes, VT_I4, outputs.alarmTypes);
         PutArray(categoryIds, VT_I4, outputs.categories);
         PutArray(attributeIds, VT_VARIANT, outputs.ids);
         PutArray(attributeValues, VT_VARIANT, outputs.values);
         PutArray(results, VT_I4, outputs.results);
-        return formatFailed ? S_FALSE : S_OK;
-    } catch (const ComError& error) {
-        return error.Code();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+        return resolver.FormatFailed() ? S_FALSE : S_OK;
+    });
 }

@@ -1,65 +1,37 @@
-// Interface B: categories, attributes and subscriptions.
+// IEventModel: categories, attributes and subscriptions.
 
-#include "component/ComOwners.h"
+#include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
-#include "component/ArrayOutputs.h"
 #include "eventserver/EventParameters.h"
+#include "loading/ComValues.h"
 
 namespace {
 
 constexpr HRESULT kAttributeNotInCategory = static_cast<HRESULT>(0x80040206);
 
-
 }  // namespace
-
-const std::set<int32_t>* EventInfoObj::FindSelection(LONG handle, LONG categoryId) const {
-    const auto subscription = m_mapSubscriptions.find(handle);
-    if (subscription == m_mapSubscriptions.end()) return nullptr;
-    const auto selection = subscription->second.find(categoryId);
-    if (selection == subscription->second.end()) return nullptr;
-    return &selection->second;
-}
 
 STDMETHODIMP EventInfoObj::CreateSubscription(LONG* handle) {
     if (!handle) return E_POINTER;
-    try {
-        // The numbering starts from the count of subscriptions plus 1 and
-        // takes the first free handle from there.
-        const std::optional<int32_t> free =
-            m_takenHandles.FirstFreeFrom(static_cast<int32_t>(m_mapSubscriptions.size()) + 1);
-        if (!free) return E_OUTOFMEMORY;
-        m_mapSubscriptions.emplace(*free, SubscriptionSelections{});
-        try {
-            m_takenHandles.Take(*free);
-        } catch (...) {
-            m_mapSubscriptions.erase(*free);
-            throw;
-        }
-        *handle = *free;
+    return ComBoundary([&] {
+        const std::optional<int32_t> created = m_subscriptions.Create();
+        if (!created) return E_OUTOFMEMORY;
+        *handle = *created;
         return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP EventInfoObj::DeleteSubscription(LONG handle) {
-    if (!m_mapSubscriptions.count(handle)) return E_INVALIDARG;
-    try {
-        m_takenHandles.Release(handle);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    m_mapSubscriptions.erase(handle);
-    return S_OK;
+    return ComBoundary([&] { return m_subscriptions.Delete(handle) ? S_OK : E_INVALIDARG; });
 }
 
 STDMETHODIMP EventInfoObj::GetCategories(LONG eventClassMask, VARIANT* categoryIds, VARIANT* descriptions) {
     if (!categoryIds || !descriptions) return E_INVALIDARG;
     VariantInit(categoryIds);
     VariantInit(descriptions);
-    const auto& categories = m_model.m_mapCategories;
-    if (categories.empty()) return S_OK;
-    try {
+    return ComBoundary([&] {
+        const auto& categories = m_project.m_model.m_mapCategories;
+        if (categories.empty()) return S_OK;
         SafeArray ids = SafeArray::CreateVector(VT_I4, static_cast<ULONG>(categories.size()));
         SafeArray texts = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(categories.size()));
         {
@@ -77,22 +49,21 @@ STDMETHODIMP EventInfoObj::GetCategories(LONG eventClassMask, VARIANT* categoryI
         PutArray(categoryIds, VT_I4, ids);
         PutArray(descriptions, VT_BSTR, texts);
         return S_OK;
-    } catch (const ComError&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP EventInfoObj::GetCategoryAttributes(LONG categoryId, VARIANT* attributeIds, VARIANT* valueTypes,
                                                  VARIANT* descriptions) {
     if (!attributeIds || !valueTypes || !descriptions) return E_INVALIDARG;
-    const auto category = m_model.m_mapCategories.find(categoryId);
-    if (category == m_model.m_mapCategories.end()) return E_INVALIDARG;
+    const EventModelTables& model = m_project.m_model;
+    const auto category = model.m_mapCategories.find(categoryId);
+    if (category == model.m_mapCategories.end()) return E_INVALIDARG;
     VariantInit(attributeIds);
     VariantInit(valueTypes);
     VariantInit(descriptions);
     const std::set<int32_t>& ids = category->second.attributeIds;
     if (ids.empty()) return S_OK;
-    try {
+    return ComBoundary([&] {
         SafeArray idArray = MakeIdArray(ids);
         SafeArray typeArray = SafeArray::CreateVector(VT_I2, static_cast<ULONG>(ids.size()));
         SafeArray textArray = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(ids.size()));
@@ -103,8 +74,8 @@ STDMETHODIMP EventInfoObj::GetCategoryAttributes(LONG categoryId, VARIANT* attri
             for (int32_t id : ids) {
                 // Every id of a category is defined by the load; an undefined
                 // one would show as VT_EMPTY without a description.
-                const auto attribute = m_model.m_mapAttributes.find(id);
-                if (attribute != m_model.m_mapAttributes.end()) {
+                const auto attribute = model.m_mapAttributes.find(id);
+                if (attribute != model.m_mapAttributes.end()) {
                     types[k] = static_cast<SHORT>(attribute->second.valueType);
                     texts[k] = Bstr(attribute->second.description).Detach();
                 }
@@ -115,30 +86,28 @@ STDMETHODIMP EventInfoObj::GetCategoryAttributes(LONG categoryId, VARIANT* attri
         PutArray(valueTypes, VT_I2, typeArray);
         PutArray(descriptions, VT_BSTR, textArray);
         return S_OK;
-    } catch (const ComError&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP EventInfoObj::SelectAttributes(LONG handle, LONG categoryId, VARIANT attributeIds, VARIANT* results) {
     if (!results) return E_POINTER;
     VariantInit(results);
-    const auto subscription = m_mapSubscriptions.find(handle);
-    if (subscription == m_mapSubscriptions.end()) return E_INVALIDARG;
-    const auto category = m_model.m_mapCategories.find(categoryId);
-    if (category == m_model.m_mapCategories.end()) return E_INVALIDARG;
+    return ComBoundary([&] {
+        eventserver::SubscriptionSelections* selections = m_subscriptions.Find(handle);
+        if (!selections) return E_INVALIDARG;
+        const auto category = m_project.m_model.m_mapCategories.find(categoryId);
+        if (category == m_project.m_model.m_mapCategories.end()) return E_INVALIDARG;
 
-    if (V_VT(&attributeIds) == VT_EMPTY || V_VT(&attributeIds) == VT_NULL) {
-        subscription->second.erase(categoryId);
-        return S_OK;
-    }
-    if (V_VT(&attributeIds) != (VT_ARRAY | VT_I4)) return E_INVALIDARG;
-    // Elements are read as 32-bit ids, so only one-dimensional arrays of
-    // 4-byte values that hold their data can be read.
-    const eventparams::Vector<LONG> requested(V_ARRAY(&attributeIds));
-    if (!requested.Valid()) return E_INVALIDARG;
+        if (V_VT(&attributeIds) == VT_EMPTY || V_VT(&attributeIds) == VT_NULL) {
+            selections->erase(categoryId);
+            return S_OK;
+        }
+        if (V_VT(&attributeIds) != (VT_ARRAY | VT_I4)) return E_INVALIDARG;
+        // Elements are read as 32-bit ids, so only one-dimensional arrays of
+        // 4-byte values that hold their data can be read.
+        const eventparams::Vector<LONG> requested(V_ARRAY(&attributeIds));
+        if (!requested.Valid()) return E_INVALIDARG;
 
-    try {
         const LONG lowerBound = requested.LowerBound();
         const ULONG count = requested.Count();
         SafeArray resultArray = SafeArray::CreateVector(VT_I4, count, lowerBound);
@@ -157,25 +126,19 @@ STDMETHODIMP EventInfoObj::SelectAttributes(LONG handle, LONG categoryId, VARIAN
                 }
             }
         }
-        subscription->second[categoryId] = std::move(selected);
+        (*selections)[categoryId] = std::move(selected);
         PutArray(results, VT_I4, resultArray);
         return refused ? S_FALSE : S_OK;
-    } catch (const ComError& error) {
-        return error.Code();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP EventInfoObj::GetSelectedAttributes(LONG handle, LONG categoryId, VARIANT* attributeIds) {
     if (!attributeIds) return E_POINTER;
-    const std::set<int32_t>* selection = FindSelection(handle, categoryId);
+    const std::set<int32_t>* selection = m_subscriptions.FindSelection(handle, categoryId);
     if (!selection || selection->empty()) return E_INVALIDARG;
-    try {
+    return ComBoundary([&] {
         SafeArray ids = MakeIdArray(*selection);
         PutArray(attributeIds, VT_I4, ids);
         return S_OK;
-    } catch (const ComError&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }

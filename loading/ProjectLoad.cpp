@@ -1,9 +1,5 @@
-// IEventInfoInit::ParseXML: loads the registry-named project file and runs
-// the build passes over it; LoadProjectFile does the same for a given path.
+#include "loading/ProjectLoad.h"
 
-#include <string>
-
-#include "component/EventInfoObj.h"
 #include "loading/ProjectFilePath.h"
 #include "loading/SourceCategories.h"
 #include "loading/XmlAccess.h"
@@ -101,49 +97,43 @@ void LoadFile(IXMLDOMDocument* document, const std::string& path) {
     ThrowIfFailed(document->load(*source.Get(), &loaded));
 }
 
-}  // namespace
-
-STDMETHODIMP EventInfoObj::ParseXML(BSTR) {
-    try {
-        const std::optional<std::string> path = ComposeProjectFilePath(ReadDataDirectory());
-        if (!path) return E_INVALIDARG;
-        return LoadProjectFile(*path);
-    } catch (const ComError&) {
-        return E_UNEXPECTED;
-    } catch (const std::exception&) {
-        return E_UNEXPECTED;
+// The build passes, in their fixed order, over a document with a root.
+void BuildTables(Project& project) {
+    ModelBuilder builder(project.m_model, project.m_elementIndex, project.m_projectMode, &project.m_loadDiagnostics);
+    builder.BuildFixedTables();
+    builder.BuildCategories(EVENT_CLASS_CONDITIONAL);
+    builder.BuildCategories(EVENT_CLASS_SIMPLE);
+    BuildSourceCategories(project.m_elementIndex, project.m_projectMode, project.m_model.m_mapCategoryKeys,
+                          project.m_mapSourceCategories);
+    // Categories without sources, or sources without categories, answer nothing.
+    if (project.m_model.m_mapCategories.empty() || project.m_mapSourceCategories.empty()) {
+        project.m_model.m_mapCategories.clear();
+        project.m_mapSourceCategories.clear();
     }
 }
 
-HRESULT EventInfoObj::LoadProjectFile(const std::string& path) {
-    try {
-        m_loadDiagnostics.clear();
-        m_pDocument.Reset();
-        m_elementIndex = ElementIndex();
-        m_pDocument = CreateDomDocument();
-        if (!m_pDocument) throw ComError(E_POINTER);
-        PrepareSynchronousLocalLoad(m_pDocument.Get());
-        LoadFile(m_pDocument.Get(), path);
-        m_elementIndex = ElementIndex::Build(m_pDocument.Get());
+}  // namespace
 
-        const DomNode root = DocumentRoot(m_pDocument.Get());
-        if (!root) return E_INVALIDARG;
-        m_projectMode = !GetAttributeText(root.Get(), L"Proj").empty();
+std::optional<std::string> ProjectFileNamedByRegistry() { return ComposeProjectFilePath(ReadDataDirectory()); }
 
-        ModelBuilder builder(m_model, m_elementIndex, m_projectMode, &m_loadDiagnostics);
-        builder.BuildFixedTables();
-        builder.BuildCategories(EVENT_CLASS_CONDITIONAL);
-        builder.BuildCategories(EVENT_CLASS_SIMPLE);
-        BuildSourceCategories(m_elementIndex, m_projectMode, m_model.m_mapCategoryKeys, m_mapSourceCategories);
+HRESULT LoadProject(const std::string& path, Project& project) {
+    project.m_loadDiagnostics.clear();
+    project.m_pDocument.Reset();
+    project.m_elementIndex = ElementIndex();
+    project.m_pDocument = CreateDomDocument();
+    if (!project.m_pDocument) throw ComError(E_POINTER);
+    PrepareSynchronousLocalLoad(project.m_pDocument.Get());
+    LoadFile(project.m_pDocument.Get(), path);
+    project.m_elementIndex = ElementIndex::Build(project.m_pDocument.Get());
 
-        if (m_model.m_mapCategories.empty() || m_mapSourceCategories.empty()) {
-            m_model.m_mapCategories.clear();
-            m_mapSourceCategories.clear();
-        }
-        return S_OK;
-    } catch (const ComError&) {
-        return E_UNEXPECTED;
-    } catch (const std::exception&) {
-        return E_UNEXPECTED;
-    }
+    const DomNode root = DocumentRoot(project.m_pDocument.Get());
+    if (!root) return E_INVALIDARG;
+    project.m_projectMode = !GetAttributeText(root.Get(), L"Proj").empty();
+    BuildTables(project);
+    return S_OK;
+}
+
+HRESULT LoadProjectNamedByRegistry(Project& project) {
+    const std::optional<std::string> path = ProjectFileNamedByRegistry();
+    return path ? LoadProject(*path, project) : E_INVALIDARG;
 }

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
 
 using DomNode = Microsoft::WRL::ComPtr<IXMLDOMNode>;
 using DomDocument = Microsoft::WRL::ComPtr<IXMLDOMDocument>;

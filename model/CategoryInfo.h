@@ -5,11 +5,8 @@
 #include <wrl/client.h>
 
 #include <cstdint>
-#include <memory>
 #include <set>
 #include <string>
-
-class MessageIndex;
 
 // One event category of the loaded project.
 struct CategoryInfo {
@@ -20,7 +17,6 @@ struct CategoryInfo {
     Microsoft::WRL::ComPtr<IXMLDOMNode> node; // the category's element, for message lookups
     int32_t alarmType = 0;                    // a tagAlarmTypes value
     int32_t eventClass = 0;                   // an EventClass code
-    std::shared_ptr<MessageIndex> messages;   // its message elements by name, built on first use
 };
 
 // Event class codes; a class's base category id is its code shifted left by 16.

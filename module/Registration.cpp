@@ -6,7 +6,7 @@
 #include <string>
 
 #include "IEventInfoServer.h"
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
 #include "module/RegistryScript.h"
 #include "module/ResourceIds.h"
 

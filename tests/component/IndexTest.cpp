@@ -57,11 +57,11 @@ std::set<std::wstring> AllTagNames(IXMLDOMNode* node, std::set<std::wstring> nam
     return names;
 }
 
-void ExpectIndexMatchesSearch(const EventInfoObj& object, std::set<std::wstring> names) {
+void ExpectIndexMatchesSearch(const Project& object, std::set<std::wstring> names) {
     names.insert({L"", L"*", L"NoSuchElement", L"devices"});
     for (const std::wstring& name : names) {
-        const DomNode indexed = object.Elements().FindUniqueElement(name);
-        const DomNode searched = SearchUniqueElement(object.Document(), name);
+        const DomNode indexed = object.m_elementIndex.FindUniqueElement(name);
+        const DomNode searched = SearchUniqueElement(object.m_pDocument.Get(), name);
         EXPECT_TRUE(SameNode(indexed.Get(), searched.Get())) << std::string(name.begin(), name.end());
     }
 }
@@ -80,11 +80,11 @@ TEST(ElementIndex, AnswersAsTheWholeDocumentSearchOnTheSyntheticProject) {
     HRESULT hr = E_FAIL;
     auto object = LoadLinkedProject(directory, ReadFile(SYNTHETIC_SMALL_PROJECT), &hr);
     ASSERT_EQ(hr, S_OK);
-    const DomNode root = DocumentRoot(View(object).Document());
+    const DomNode root = DocumentRoot(object.m_pDocument.Get());
     const std::set<std::wstring> names = AllTagNames(root.Get(), {NodeName(root.Get())});
     ASSERT_GT(names.size(), 100u);
-    EXPECT_EQ(View(object).Elements().NameCount(), names.size());
-    ExpectIndexMatchesSearch(View(object), names);
+    EXPECT_EQ(object.m_elementIndex.NameCount(), names.size());
+    ExpectIndexMatchesSearch(object, names);
 }
 
 TEST(ElementIndex, NamesUsedTwiceAndLaterLoads) {
@@ -93,20 +93,20 @@ TEST(ElementIndex, NamesUsedTwiceAndLaterLoads) {
     auto object = LoadLinkedProject(
         directory, "<Root><DEVICES><D1/><D2/></DEVICES><x><D2/><DEVICES/></x><CORVALIS/></Root>", &hr);
     ASSERT_EQ(hr, S_OK);
-    ExpectIndexMatchesSearch(View(object), {L"Root", L"DEVICES", L"D1", L"D2", L"x", L"CORVALIS"});
-    EXPECT_FALSE(View(object).Elements().FindUniqueElement(L"D2"));
+    ExpectIndexMatchesSearch(object, {L"Root", L"DEVICES", L"D1", L"D2", L"x", L"CORVALIS"});
+    EXPECT_FALSE(object.m_elementIndex.FindUniqueElement(L"D2"));
 
     // Another file: the index is the new document's.
     directory.WriteProject("<Other><D2/></Other>");
-    ASSERT_EQ(object->ParseXML(nullptr), S_OK);
-    ExpectIndexMatchesSearch(View(object), {L"Root", L"Other", L"D1", L"D2", L"DEVICES"});
-    EXPECT_TRUE(View(object).Elements().FindUniqueElement(L"D2"));
+    ASSERT_EQ(ParseInto(object), S_OK);
+    ExpectIndexMatchesSearch(object, {L"Root", L"Other", L"D1", L"D2", L"DEVICES"});
+    EXPECT_TRUE(object.m_elementIndex.FindUniqueElement(L"D2"));
 
     // A failed load: the new, empty document has no elements to find.
     directory.WriteProject("<Broken");
-    ASSERT_EQ(object->ParseXML(nullptr), E_INVALIDARG);
-    EXPECT_EQ(View(object).Elements().NameCount(), 0u);
-    EXPECT_FALSE(View(object).Elements().FindUniqueElement(L"Other"));
+    ASSERT_EQ(ParseInto(object), E_INVALIDARG);
+    EXPECT_EQ(object.m_elementIndex.NameCount(), 0u);
+    EXPECT_FALSE(object.m_elementIndex.FindUniqueElement(L"Other"));
 }
 
 TEST(MessageIndex, AnswersAsTheChildWalkAndTheAttributeRead) {
@@ -115,13 +115,13 @@ TEST(MessageIndex, AnswersAsTheChildWalkAndTheAttributeRead) {
     auto object = LoadLinkedProject(directory, ReadFile(SYNTHETIC_SMALL_PROJECT), &hr);
     ASSERT_EQ(hr, S_OK);
     size_t messages = 0;
-    for (const auto& [id, category] : View(object).Model().m_mapCategories) {
-        const auto index = MessageIndex::Build(category.node.Get());
+    for (const auto& [id, category] : object.m_model.m_mapCategories) {
+        auto index = MessageIndex::Build(category.node.Get());
         std::set<std::wstring> names{L"ID00000000", L"IDFFFFFFFF", L"Attributes"};
         ForEachChild(category.node.Get(), [&](IXMLDOMNode* child) { names.insert(NodeName(child)); });
         for (const std::wstring& name : names) {
             const DomNode walked = FindChildByName(category.node.Get(), name);
-            MessageElement* indexed = index->Find(name);
+            MessageElement* indexed = index.Find(name);
             ASSERT_EQ(indexed != nullptr, walked != nullptr);
             if (!walked) continue;
             ++messages;

@@ -16,27 +16,32 @@ constexpr char kSmallProject[] = R"(<?xml version="1.0" encoding="UTF-8"?>
   <DEVICES><D1><RT1 Name="Axis1" TypeID="25A0AFB1-337A-11D3-8F3E-00105A2DC995"/></D1></DEVICES>
 </OPC_AE>)";
 
-std::wstring RootName(const EventInfoObj& object) {
-    const DomNode root = DocumentRoot(object.Document());
+std::wstring RootName(const Project& object) {
+    const DomNode root = DocumentRoot(object.m_pDocument.Get());
     return root ? NodeName(root.Get()) : L"<none>";
 }
 
-long ElementCount(const EventInfoObj& object, const wchar_t* tag) {
+long ElementCount(const Project& object, const wchar_t* tag) {
     ComPtr<IXMLDOMNodeList> list;
     BSTR name = SysAllocString(tag);
-    object.Document()->getElementsByTagName(name, &list);
+    object.m_pDocument.Get()->getElementsByTagName(name, &list);
     SysFreeString(name);
     long length = 0;
     list->get_length(&length);
     return length;
 }
 
-std::wstring DocumentText(const EventInfoObj& object) {
+std::wstring DocumentText(const Project& object) {
     BSTR xml = nullptr;
-    object.Document()->get_xml(&xml);
+    object.m_pDocument.Get()->get_xml(&xml);
     std::wstring text(xml ? xml : L"");
     SysFreeString(xml);
     return text;
+}
+
+HRESULT ParseIntoNewProject() {
+    Project project;
+    return ParseInto(project);
 }
 
 }  // namespace
@@ -47,11 +52,22 @@ TEST(ParseXml, FileArgumentIsIgnored) {
     directory.WriteFile(L"other.xml", "<Other/>");
     const std::wstring other = directory.Base() + L"\\other.xml";
     for (const wchar_t* argument : {static_cast<const wchar_t*>(nullptr), L"", other.c_str()}) {
-        auto object = CreateLinkedObject();
+        auto object = CreateComponent<IEventInfoInit>();
         BSTR name = argument ? SysAllocString(argument) : nullptr;
         EXPECT_EQ(object->ParseXML(name), S_OK);
         SysFreeString(name);
-        EXPECT_EQ(RootName(View(object)), L"OPC_AE");
+        // The registry-named file's one category, which the other file lacks.
+        ComPtr<IEventModel> model;
+        ASSERT_EQ(object.As(&model), S_OK);
+        VARIANT ids, descriptions;
+        ASSERT_EQ(model->GetCategories(0x70, &ids, &descriptions), S_OK);
+        BSTR description = nullptr;
+        LONG first = 0;
+        SafeArrayGetElement(V_ARRAY(&descriptions), &first, &description);
+        EXPECT_STREQ(description, L"Axes");
+        SysFreeString(description);
+        VariantClear(&ids);
+        VariantClear(&descriptions);
     }
 }
 
@@ -70,19 +86,19 @@ TEST(ParseXml, MissingOrBrokenFileIsInvalidArgumentAndKeepsEarlierTables) {
     HRESULT hr = E_FAIL;
     auto object = LoadLinkedProject(directory, kSmallProject, &hr);
     ASSERT_EQ(hr, S_OK);
-    const size_t categories = View(object).Model().m_mapCategories.size();
+    const size_t categories = object.m_model.m_mapCategories.size();
     ASSERT_GT(categories, 0u);
 
     const char* const broken[] = {"", "<OPC_AE>", "not xml at all", "<a></b>", "<?xml version=\"1.0\"?>"};
     for (const char* text : broken) {
         directory.WriteProject(text);
-        EXPECT_EQ(object->ParseXML(nullptr), E_INVALIDARG) << text;
-        EXPECT_EQ(View(object).Model().m_mapCategories.size(), categories);
-        EXPECT_EQ(RootName(View(object)), L"<none>");  // the new, empty document
+        EXPECT_EQ(ParseInto(object), E_INVALIDARG) << text;
+        EXPECT_EQ(object.m_model.m_mapCategories.size(), categories);
+        EXPECT_EQ(RootName(object), L"<none>");  // the new, empty document
     }
     directory.RemoveProject();
-    EXPECT_EQ(object->ParseXML(nullptr), E_INVALIDARG);
-    EXPECT_EQ(View(object).Model().m_mapCategories.size(), categories);
+    EXPECT_EQ(ParseInto(object), E_INVALIDARG);
+    EXPECT_EQ(object.m_model.m_mapCategories.size(), categories);
 }
 
 TEST(ParseXml, ProjectModeFollowsTheRootsProjAttribute) {
@@ -101,15 +117,15 @@ TEST(ParseXml, ProjectModeFollowsTheRootsProjAttribute) {
         HRESULT hr = E_FAIL;
         auto object = LoadLinkedProject(directory, row.xml, &hr);
         EXPECT_EQ(hr, S_OK) << row.xml;
-        EXPECT_EQ(View(object).ProjectMode(), row.projectMode) << row.xml;
+        EXPECT_EQ(object.m_projectMode, row.projectMode) << row.xml;
     }
 
     // A failed load leaves the mode of the earlier one.
     HRESULT hr = E_FAIL;
     auto object = LoadLinkedProject(directory, "<Root Proj=\"Plant\"/>", &hr);
     directory.WriteProject("<Root");
-    EXPECT_EQ(object->ParseXML(nullptr), E_INVALIDARG);
-    EXPECT_TRUE(View(object).ProjectMode());
+    EXPECT_EQ(ParseInto(object), E_INVALIDARG);
+    EXPECT_TRUE(object.m_projectMode);
 }
 
 TEST(ParseXml, RegistryValueProblemsReadAsEmptyBaseDirectory) {
@@ -118,28 +134,28 @@ TEST(ParseXml, RegistryValueProblemsReadAsEmptyBaseDirectory) {
     const std::wstring base = directory.Base();
 
     DeleteDataPathKey();
-    EXPECT_EQ(CreateLinkedObject()->ParseXML(nullptr), E_INVALIDARG);
+    EXPECT_EQ(ParseIntoNewProject(), E_INVALIDARG);
 
     const DWORD number = 5;
     SetDataPathRaw(REG_DWORD, &number, sizeof number);
-    EXPECT_EQ(CreateLinkedObject()->ParseXML(nullptr), E_INVALIDARG);
+    EXPECT_EQ(ParseIntoNewProject(), E_INVALIDARG);
 
     SetDataPath(base);
-    EXPECT_EQ(CreateLinkedObject()->ParseXML(nullptr), S_OK);
+    EXPECT_EQ(ParseIntoNewProject(), S_OK);
 }
 
 TEST(ParseXml, BaseDirectoryTooLongForThePathIsRefusedWithoutLoading) {
     const size_t longestBase = kMaxPathBytes - 1 - (sizeof kProjectFileTail - 1);
     SetDataPath(L"C:\\" + std::wstring(longestBase - 3, L'a'));
-    auto fits = CreateLinkedObject();
-    EXPECT_EQ(fits->ParseXML(nullptr), E_INVALIDARG);  // no such file, but it was tried
-    EXPECT_NE(View(fits).Document(), nullptr);
+    Project fits;
+    EXPECT_EQ(ParseInto(fits), E_INVALIDARG);  // no such file, but it was tried
+    EXPECT_NE(fits.m_pDocument.Get(), nullptr);
 
     for (size_t length : {longestBase + 1, size_t{600}}) {
         SetDataPath(L"C:\\" + std::wstring(length - 3, L'a'));
-        auto tooLong = CreateLinkedObject();
-        EXPECT_EQ(tooLong->ParseXML(nullptr), E_INVALIDARG);
-        EXPECT_EQ(View(tooLong).Document(), nullptr);
+        Project tooLong;
+        EXPECT_EQ(ParseInto(tooLong), E_INVALIDARG);
+        EXPECT_EQ(tooLong.m_pDocument.Get(), nullptr);
     }
 }
 
@@ -151,8 +167,8 @@ TEST(ParseXml, LoadIsCompleteWhenItReturns) {
     HRESULT hr = E_FAIL;
     auto object = LoadLinkedProject(directory, xml, &hr);
     EXPECT_EQ(hr, S_OK);
-    EXPECT_EQ(ElementCount(View(object), L"RT1"), 5000);
-    EXPECT_EQ(ElementCount(View(object), L"Last"), 1);
+    EXPECT_EQ(ElementCount(object, L"RT1"), 5000);
+    EXPECT_EQ(ElementCount(object, L"Last"), 1);
 }
 
 TEST(ParseXml, ExternalEntitiesAreNotFetched) {
@@ -165,8 +181,8 @@ TEST(ParseXml, ExternalEntitiesAreNotFetched) {
     HRESULT hr = E_FAIL;
     auto object = LoadLinkedProject(directory, xml, &hr);
     EXPECT_TRUE(hr == S_OK || hr == E_INVALIDARG);
-    ASSERT_NE(View(object).Document(), nullptr);
-    EXPECT_EQ(DocumentText(View(object)).find(L"TOPSECRETCONTENT"), std::wstring::npos);
+    ASSERT_NE(object.m_pDocument.Get(), nullptr);
+    EXPECT_EQ(DocumentText(object).find(L"TOPSECRETCONTENT"), std::wstring::npos);
 }
 
 TEST(ParseXml, EntityExpansionBombEndsQuickly) {
@@ -241,9 +257,9 @@ TEST(ParseXml, BytesLoadLikeTheFileName) {
         HRESULT hr = E_FAIL;
         auto object = LoadLinkedProject(directory, file.bytes, &hr);
         const std::wstring byName = LoadedByName(directory.ProjectFile());
-        EXPECT_EQ(DocumentText(View(object)), byName) << file.name;
+        EXPECT_EQ(DocumentText(object), byName) << file.name;
         EXPECT_EQ(hr, byName.empty() ? E_INVALIDARG : S_OK) << file.name;
-        EXPECT_EQ(View(object).ProjectMode(), !byName.empty()) << file.name;
+        EXPECT_EQ(object.m_projectMode, !byName.empty()) << file.name;
     }
 }
 
@@ -252,9 +268,9 @@ TEST(ParseXml, UnreadableFileIsLikeAMissingOne) {
     directory.WriteProject("<Root/>");
     const HANDLE locked = CreateFileW(directory.ProjectFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-    auto object = CreateLinkedObject();
-    EXPECT_EQ(object->ParseXML(nullptr), E_INVALIDARG);
-    EXPECT_EQ(DocumentRoot(View(object).Document()), nullptr);
+    Project object;
+    EXPECT_EQ(ParseInto(object), E_INVALIDARG);
+    EXPECT_EQ(DocumentRoot(object.m_pDocument.Get()), nullptr);
     CloseHandle(locked);
-    EXPECT_EQ(object->ParseXML(nullptr), S_OK);
+    EXPECT_EQ(ParseInto(object), S_OK);
 }

@@ -10,7 +10,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
 #include "tests/support/TestSupport.h"
 
 using Texts = std::vector<std::wstring>;

@@ -50,7 +50,7 @@ TEST(ParseDisplayName, BindsToANewLoadedObject) {
     for (const std::wstring& name : names) {
         SCOPED_TRACE(name);
         directory.WriteProject(kFirstProject);
-        auto parser = CreateLinkedObject();
+        auto parser = CreateComponent<IEventInfoInit>();
         ComPtr<IParseDisplayName> parse;
         ASSERT_EQ(parser.As(&parse), S_OK);
         ULONG eaten = 0;
@@ -69,7 +69,10 @@ TEST(ParseDisplayName, BindsToANewLoadedObject) {
         info.As(&bound);
         parser.As(&caller);
         EXPECT_NE(bound.Get(), caller.Get());
-        EXPECT_EQ(View(parser).Document(), nullptr);
+        // Had it loaded, its devices would be those of the first file.
+        ComPtr<IUMCInfo> callerInfo;
+        ASSERT_EQ(parser.As(&callerInfo), S_OK);
+        EXPECT_EQ(DeviceNames(callerInfo.Get()), Texts{L"Second"});
     }
 }
 

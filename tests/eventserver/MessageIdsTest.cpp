@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
 #include "tests/eventserver/EventTestSupport.h"
 #include "tests/support/LateBinding.h"
 #include "tests/support/TestSupport.h"
@@ -103,8 +103,9 @@ TEST_F(InterfaceA, LateBoundCalls) {
 // check that the DOM wrapper's error comes back as a result, not an exception.
 TEST(InterfaceAWithoutElement, NullCategoryNodeGivesEPointer) {
     ProjectDirectory directory;
-    const ComPtr<IEventInfoInit> object = LoadLinkedProject(directory, kProject);
-    const_cast<CategoryInfo&>(View(object).Model().m_mapCategories.at(0x200001)).node.Reset();
+    Project project = LoadLinkedProject(directory, kProject);
+    project.m_model.m_mapCategories.at(0x200001).node.Reset();
+    const ComPtr<IEventInfoInit> object = CreateObjectOver<IEventInfoInit>(project);
     ComPtr<IEventMessageIds> a;
     ASSERT_EQ(object.As(&a), S_OK);
     Var ids;

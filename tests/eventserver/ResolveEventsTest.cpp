@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
 #include "tests/eventserver/EventTestSupport.h"
 #include "tests/support/LateBinding.h"
 #include "tests/support/TestSupport.h"
@@ -373,21 +373,22 @@ TEST_F(Resolution, TraceTextPerEventWhenSomeoneListens) {
 
 namespace {
 
-// A linked object whose tables a test may edit to reach states no load
-// produces.
+// A loaded project whose tables a test may edit to reach states no load
+// produces, and then an object over it.
 class EditedModel : public testing::Test {
 protected:
-    void SetUp() override {
-        m_object = LoadLinkedProject(m_directory, kProject);
-        ASSERT_EQ(m_object.As(&m_b), S_OK);
+    void SetUp() override { m_project = LoadLinkedProject(m_directory, kProject); }
+    EventModelTables& Tables() { return m_project.m_model; }
+    void CreateObject() {
+        m_b = CreateObjectOver<IEventModel>(m_project);
+        ASSERT_TRUE(m_b);
         ASSERT_EQ(m_b->CreateSubscription(&m_handle), S_OK);
         Var results;
         ASSERT_EQ(m_b->SelectAttributes(m_handle, kUserAlarms, *Longs({-1, 1, kSeverity}), &results), S_OK);
     }
-    EventModelTables& Tables() { return const_cast<EventModelTables&>(View(m_object).Model()); }
 
     ProjectDirectory m_directory;
-    ComPtr<IEventInfoInit> m_object;
+    Project m_project;
     ComPtr<IEventModel> m_b;
     LONG m_handle = 0;
 };
@@ -396,6 +397,7 @@ protected:
 
 TEST_F(EditedModel, UnknownAttributeIdGivesNullText) {
     Tables().m_mapAttributes.erase(kSeverity);
+    CreateObject();
     const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, TextVector({L"Alarm1"}), TextVector({L"/D1/U7SQ"}));
     ASSERT_EQ(r.hr, S_OK);
     EXPECT_EQ(r.Values(0), (Texts{L"en-US", L"", L"<null>"}));
@@ -403,6 +405,7 @@ TEST_F(EditedModel, UnknownAttributeIdGivesNullText) {
 
 TEST_F(EditedModel, MissingCategoryElementFailsTheCall) {
     Tables().m_mapCategories.at(kUserAlarms).node.Reset();
+    CreateObject();
     const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, TextVector({L"Alarm1"}), TextVector({L"/D1/U7SQ"}));
     EXPECT_EQ(r.hr, E_POINTER);
     r.ExpectAllEmpty();

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "component/EventInfoObj.h"
+#include "loading/ProjectLoad.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -194,11 +194,10 @@ TEST(InspectorLoadDiagnostics, RecordsDroppedCategoriesAndProjects) {
            "<DEVICES><D Project=\"P1\"/></DEVICES></R>";
     const std::wstring path = TempFile(L"drops.xml");
     WriteText(path, xml);
-    ComPtr<IEventInfoInit> object = CreateLinkedObject();
-    auto* view = static_cast<EventInfoObj*>(object.Get());
-    ASSERT_EQ(view->LoadProjectFile(std::string(path.begin(), path.end())), S_OK);
+    Project project;
+    ASSERT_EQ(LoadProject(std::string(path.begin(), path.end()), project), S_OK);
     DeleteFileW(path.c_str());
-    const LoadDiagnostics& drops = view->Diagnostics();
+    const LoadDiagnostics& drops = project.m_loadDiagnostics;
     ASSERT_EQ(drops.size(), 2u);
     EXPECT_EQ(drops[0].kind, LoadDropKind::ProjectBeyondRange);
     EXPECT_EQ(drops[0].element, L"/R/CONDITIONAL/U7SQ/ProjP32");

@@ -16,7 +16,7 @@ constexpr int32_t kFirstNewConditional = 0x200000 + 0x200028;  // class base plu
 // categories survive the load's clean-up.
 constexpr char kOneSource[] = "<D0><RT1 TypeID=\"25A0AFB1-337A-11D3-8F3E-00105A2DC995\"/></D0>";
 
-std::string Project(const std::string& conditional, const std::string& simple = "",
+std::string ProjectXml(const std::string& conditional, const std::string& simple = "",
                     const std::string& devices = kOneSource, const std::string& rootAttributes = "") {
     return "<Root" + rootAttributes + "><CONDITIONAL>" + conditional + "</CONDITIONAL><SIMPLE>" + simple +
            "</SIMPLE><DEVICES>" + devices + "</DEVICES></Root>";
@@ -24,16 +24,16 @@ std::string Project(const std::string& conditional, const std::string& simple = 
 
 class ModelTables : public testing::Test {
 protected:
-    const EventInfoObj& Load(const std::string& xml) {
+    const Project& Load(const std::string& xml) {
         HRESULT hr = E_FAIL;
         m_object = LoadLinkedProject(m_directory, xml, &hr);
         EXPECT_EQ(hr, S_OK);
-        return View(m_object);
+        return m_object;
     }
-    const EventModelTables& Model(const std::string& xml) { return Load(xml).Model(); }
+    const EventModelTables& Model(const std::string& xml) { return Load(xml).m_model; }
 
     ProjectDirectory m_directory;
-    ComPtr<IEventInfoInit> m_object;
+    Project m_object;
 };
 
 const CategoryInfo& CategoryOf(const EventModelTables& model, int32_t id) {
@@ -84,7 +84,7 @@ TEST_F(ModelTables, FixedRowsOfEveryLoad) {
 }
 
 TEST_F(ModelTables, AlarmTypeAndEventClassPerElementKind) {
-    const auto& model = Model(Project("<U7SQ/><USERDIAG/><TOPOSAXIS/><Custom/>", "<U7DIAG/><TOCAMTYPE/><Other/>"));
+    const auto& model = Model(ProjectXml("<U7SQ/><USERDIAG/><TOPOSAXIS/><Custom/>", "<U7DIAG/><TOCAMTYPE/><Other/>"));
     const struct {
         int32_t id;
         int32_t alarmType;
@@ -115,13 +115,13 @@ TEST_F(ModelTables, AlarmTypeBitsPerGroup) {
     } rows[] = {
         {"<U7SQ/>", 1}, {"<USERDIAG/>", 1}, {"<U7DIAG/>", 4}, {"<TOPOSAXIS/>", 2}, {"", 0}, {"<U7SQ/><U7DIAG/>", 5},
     };
-    for (const auto& row : rows) EXPECT_EQ(Model(Project(row.conditional)).m_alarmTypes, row.bits) << row.conditional;
+    for (const auto& row : rows) EXPECT_EQ(Model(ProjectXml(row.conditional)).m_alarmTypes, row.bits) << row.conditional;
 }
 
 TEST_F(ModelTables, FirstKeyAndFirstIdWin) {
     // The same key under both classes is CONDITIONAL's; a type name and its
     // GUID key share an id, so only the first in document order stays.
-    const auto& model = Model(Project(
+    const auto& model = Model(ProjectXml(
         "<USERDIAG CatDescr=\"first\"/><TOT4516CE52-32EB-11D3-8F3C-00105A2DC995 CatDescr=\"guid\"/>"
         "<TOFOLLOWINGOBJECTTYPE CatDescr=\"name\"/><Custom CatDescr=\"one\"/><Custom CatDescr=\"two\"/>",
         "<USERDIAG CatDescr=\"second\"/>"));
@@ -134,7 +134,7 @@ TEST_F(ModelTables, FirstKeyAndFirstIdWin) {
 }
 
 TEST_F(ModelTables, DescriptionsFallBackToTheName) {
-    const auto& model = Model(Project("<Plain/><Empty CatDescr=\"\"/><Named CatDescr=\"Nice name\"/><Lower catdescr=\"x\"/>"));
+    const auto& model = Model(ProjectXml("<Plain/><Empty CatDescr=\"\"/><Named CatDescr=\"Nice name\"/><Lower catdescr=\"x\"/>"));
     EXPECT_EQ(CategoryOf(model, kFirstNewConditional).description, L"Plain");
     EXPECT_EQ(CategoryOf(model, kFirstNewConditional + 1).description, L"Empty");
     EXPECT_EQ(CategoryOf(model, kFirstNewConditional + 2).description, L"Nice name");
@@ -149,13 +149,13 @@ TEST_F(ModelTables, ClassElementsMustBeUnique) {
 }
 
 TEST_F(ModelTables, CommentsAndTextAmongCategoriesAreIgnored) {
-    const auto& model = Model(Project("\n  <!-- axes -->\n  <TOPOSAXIS/>\n  text\n  <Custom/>\n"));
+    const auto& model = Model(ProjectXml("\n  <!-- axes -->\n  <TOPOSAXIS/>\n  text\n  <Custom/>\n"));
     EXPECT_EQ(model.m_mapCategories.size(), 2u);
     EXPECT_EQ(CategoryOf(model, kFirstNewConditional).name, L"Custom");
 }
 
 TEST_F(ModelTables, CategoryAttributes) {
-    const auto& model = Model(Project(
+    const auto& model = Model(ProjectXml(
         "<First><Attributes MSG0407=\"A\" MSG0409=\"B\" Severity=\"S1\" Area=\"Where\"/></First>"
         "<Second><Attributes MSG0409=\"C\" Severity=\"S2\" msgX=\"own\" CatDescr=\"d\"/></Second>"
         "<Upper><ATTRIBUTES Severity=\"S3\"/></Upper>"
@@ -191,11 +191,11 @@ TEST_F(ModelTables, CategoryAttributes) {
 }
 
 TEST_F(ModelTables, ProjectCategories) {
-    const auto& load = Load(Project("<U7SQ><ProjLine1 CatDescr=\"L1\"/><!-- c --><ProjLine2/><Line3/><proj5/></U7SQ>"
+    const auto& load = Load(ProjectXml("<U7SQ><ProjLine1 CatDescr=\"L1\"/><!-- c --><ProjLine2/><Line3/><proj5/></U7SQ>"
                                     "<USERDIAG><ProjLine1 CatDescr=\"D1\"/><ProjOther/></USERDIAG><TOPOSAXIS/>",
                                     "", kOneSource, " Proj=\"Plant\""));
-    ASSERT_TRUE(load.ProjectMode());
-    const auto& model = load.Model();
+    ASSERT_TRUE(load.m_projectMode);
+    const auto& model = load.m_model;
     const struct {
         const wchar_t* key;
         int32_t id;
@@ -225,14 +225,14 @@ TEST_F(ModelTables, ProjectCategories) {
 
 TEST_F(ModelTables, ProjectModeWithoutUserDiagnosisOrProjects) {
     const auto& withoutDiagnosis =
-        Model(Project("<U7SQ><ProjA/></U7SQ><U7DIAG/>", "", kOneSource, " Proj=\"x\""));
+        Model(ProjectXml("<U7SQ><ProjA/></U7SQ><U7DIAG/>", "", kOneSource, " Proj=\"x\""));
     EXPECT_EQ(withoutDiagnosis.m_mapCategoryKeys.count(L"A/USERDIAG"), 0u);
     EXPECT_EQ(withoutDiagnosis.m_mapCategories.size(), 2u);
 
-    const auto& empty = Model(Project("<U7SQ/>", "", kOneSource, " Proj=\"x\""));
+    const auto& empty = Model(ProjectXml("<U7SQ/>", "", kOneSource, " Proj=\"x\""));
     EXPECT_EQ(empty.m_alarmTypes, 5u);  // set even without projects
 
-    const auto& noGroup = Model(Project("<TOPOSAXIS/>", "", kOneSource, " Proj=\"x\""));
+    const auto& noGroup = Model(ProjectXml("<TOPOSAXIS/>", "", kOneSource, " Proj=\"x\""));
     EXPECT_EQ(noGroup.m_alarmTypes, 2u);
 }
 
@@ -245,31 +245,31 @@ TEST_F(ModelTables, ProjectsBeyondTheUserAlarmRange) {
         diagnosis += "<ProjP" + std::to_string(i) + "/>";
         devices += "<Dev" + std::to_string(i) + " Project=\"P" + std::to_string(i) + "\"><RT1 TypeID=\"25A0AFB1-337A-11D3-8F3E-00105A2DC995\"/></Dev" + std::to_string(i) + ">";
     }
-    const auto& load = Load(Project("<U7SQ>" + projects + "</U7SQ><USERDIAG>" + diagnosis +
+    const auto& load = Load(ProjectXml("<U7SQ>" + projects + "</U7SQ><USERDIAG>" + diagnosis +
                                         "</USERDIAG><TOPOSAXIS CatDescr=\"Axes\"/>",
                                     "", devices, " Proj=\"many\""));
-    const auto& model = load.Model();
+    const auto& model = load.m_model;
     EXPECT_EQ(model.m_mapCategoryKeys.at(L"P31/U7SQ"), 0x200020);
     EXPECT_EQ(model.m_mapCategoryKeys.count(L"P32/U7SQ"), 0u);
     EXPECT_EQ(model.m_mapCategoryKeys.count(L"P33/U7SQ"), 0u);
     EXPECT_EQ(model.m_mapCategoryKeys.count(L"P33/USERDIAG"), 1u);
     EXPECT_EQ(CategoryOf(model, 0x200021).name, L"TOPOSAXIS");
     EXPECT_EQ(CategoryOf(model, 0x200021).description, L"Axes");
-    EXPECT_EQ(load.SourceCategories().at(L"/Dev32/RT1"), 0x200021);
-    EXPECT_EQ(load.SourceCategories().count(L"/Dev32/U7SQ"), 0u);
-    EXPECT_EQ(load.SourceCategories().count(L"/Dev32/USERDIAG"), 1u);
+    EXPECT_EQ(load.m_mapSourceCategories.at(L"/Dev32/RT1"), 0x200021);
+    EXPECT_EQ(load.m_mapSourceCategories.count(L"/Dev32/U7SQ"), 0u);
+    EXPECT_EQ(load.m_mapSourceCategories.count(L"/Dev32/USERDIAG"), 1u);
 }
 
 TEST_F(ModelTables, ProjectNamesOutsideTheAnsiCodePageStayApart) {
-    const auto& load = Load(Project(u8"<U7SQ><Proj\u03A91/><Proj\u03A81/></U7SQ>", "",
+    const auto& load = Load(ProjectXml(u8"<U7SQ><Proj\u03A91/><Proj\u03A81/></U7SQ>", "",
                                     u8"<DA Project=\"\u03A91\"/><DB Project=\"\u03A81\"/>", " Proj=\"x\""));
-    const auto& sources = load.SourceCategories();
+    const auto& sources = load.m_mapSourceCategories;
     EXPECT_EQ(sources.at(L"/DA/U7SQ"), 0x200002);
     EXPECT_EQ(sources.at(L"/DB/U7SQ"), 0x200003);
 }
 
 TEST_F(ModelTables, SourcePaths) {
-    const auto& load = Load(Project(
+    const auto& load = Load(ProjectXml(
         "<U7SQ/><TOPOSAXIS/><Custom/>", "<U7DIAG/>",
         "\n<!-- first -->\n<D1>\n  <RT1 TypeID=\"25A0AFB1-337A-11D3-8F3E-00105A2DC995\"/>\n  <!-- c -->\n"
         "  <RT2/>\n</D1>\ntext\n<D2/>"));
@@ -277,53 +277,53 @@ TEST_F(ModelTables, SourcePaths) {
         {L"/D1/U7SQ", 0x200001}, {L"/D1/U7DIAG", 0x100002}, {L"/D1/RT1", 0x200021},
         {L"/D2/U7SQ", 0x200001}, {L"/D2/U7DIAG", 0x100002},
     };
-    EXPECT_EQ(load.SourceCategories(), expected);
+    EXPECT_EQ(load.m_mapSourceCategories, expected);
 }
 
 TEST_F(ModelTables, GroupPathsNeedUniqueGroupsAnywhere) {
-    const auto& load = Load(Project("<U7SQ/>", "<U7DIAG/>", "<D1/><D2><U7DIAG/></D2>"));
-    EXPECT_EQ(load.SourceCategories().count(L"/D1/U7DIAG"), 0u);
-    EXPECT_EQ(load.SourceCategories().count(L"/D1/U7SQ"), 1u);
+    const auto& load = Load(ProjectXml("<U7SQ/>", "<U7DIAG/>", "<D1/><D2><U7DIAG/></D2>"));
+    EXPECT_EQ(load.m_mapSourceCategories.count(L"/D1/U7DIAG"), 0u);
+    EXPECT_EQ(load.m_mapSourceCategories.count(L"/D1/U7SQ"), 1u);
 }
 
 TEST_F(ModelTables, CustomTypeKeysAndLiteralTotMatch) {
-    const auto& load = Load(Project("<TOTABC/><TOT/>", "", "<D1><RT1 TypeID=\"ABC\"/><RT2/></D1>"));
-    EXPECT_EQ(load.SourceCategories().at(L"/D1/RT1"), kFirstNewConditional);
-    EXPECT_EQ(load.SourceCategories().at(L"/D1/RT2"), kFirstNewConditional + 1);  // no TypeID: key "TOT"
+    const auto& load = Load(ProjectXml("<TOTABC/><TOT/>", "", "<D1><RT1 TypeID=\"ABC\"/><RT2/></D1>"));
+    EXPECT_EQ(load.m_mapSourceCategories.at(L"/D1/RT1"), kFirstNewConditional);
+    EXPECT_EQ(load.m_mapSourceCategories.at(L"/D1/RT2"), kFirstNewConditional + 1);  // no TypeID: key "TOT"
 }
 
 TEST_F(ModelTables, EmptyCategoriesOrSourcesClearBoth) {
-    EXPECT_TRUE(Load(Project("", "", "<D1><RT1/></D1>")).SourceCategories().empty());  // no categories
-    const auto& noSources = Load(Project("<TOPOSAXIS/>", "", "<D1><RT1/></D1>"));
-    EXPECT_TRUE(noSources.Model().m_mapCategories.empty());
-    EXPECT_TRUE(noSources.SourceCategories().empty());
-    EXPECT_FALSE(noSources.Model().m_mapCategoryKeys.empty());  // keys stay
+    EXPECT_TRUE(Load(ProjectXml("", "", "<D1><RT1/></D1>")).m_mapSourceCategories.empty());  // no categories
+    const auto& noSources = Load(ProjectXml("<TOPOSAXIS/>", "", "<D1><RT1/></D1>"));
+    EXPECT_TRUE(noSources.m_model.m_mapCategories.empty());
+    EXPECT_TRUE(noSources.m_mapSourceCategories.empty());
+    EXPECT_FALSE(noSources.m_model.m_mapCategoryKeys.empty());  // keys stay
     const auto& twoDeviceLists = Load("<Root><CONDITIONAL><U7SQ/></CONDITIONAL><DEVICES><D1/></DEVICES><DEVICES/></Root>");
-    EXPECT_TRUE(twoDeviceLists.Model().m_mapCategories.empty());
+    EXPECT_TRUE(twoDeviceLists.m_model.m_mapCategories.empty());
 }
 
 TEST_F(ModelTables, SecondLoadAddsAndKeepsFirstEntries) {
-    const std::string first = Project("<U7SQ/><Custom CatDescr=\"old\"><Attributes Severity=\"s\"/></Custom>");
+    const std::string first = ProjectXml("<U7SQ/><Custom CatDescr=\"old\"><Attributes Severity=\"s\"/></Custom>");
     const auto& object = Load(first);
-    const auto& model = object.Model();
+    const auto& model = object.m_model;
     const auto keys = model.m_mapCategoryKeys;
     const auto categories = model.m_mapCategories.size();
-    ASSERT_EQ(m_object->ParseXML(nullptr), S_OK);
+    ASSERT_EQ(ParseInto(m_object), S_OK);
     EXPECT_EQ(model.m_mapCategoryKeys, keys);
     EXPECT_EQ(model.m_mapCategories.size(), categories);
     EXPECT_EQ(model.m_mapAttributeKeys.at(L"Severity"), 26);
 
     // Another file: known keys keep their ids, new names continue the counters,
     // a computed id taken by the earlier load drops the new category.
-    m_directory.WriteProject(Project("<U7SQ/><Custom CatDescr=\"new\"/><Fresh/>",
+    m_directory.WriteProject(ProjectXml("<U7SQ/><Custom CatDescr=\"new\"/><Fresh/>",
                                      "<Extra><Attributes Severity=\"t\" Speed=\"v\"/></Extra>", "<D9/>"));
-    ASSERT_EQ(m_object->ParseXML(nullptr), S_OK);
+    ASSERT_EQ(ParseInto(m_object), S_OK);
     EXPECT_EQ(model.m_mapCategoryKeys.at(L"Custom"), kFirstNewConditional);
     EXPECT_EQ(CategoryOf(model, kFirstNewConditional).description, L"old");
     EXPECT_EQ(model.m_mapCategoryKeys.at(L"Fresh"), kFirstNewConditional);  // the counter restarts
     EXPECT_EQ(model.m_mapCategoryKeys.at(L"Extra"), 0x100000 + 0x200029);
     EXPECT_EQ(model.m_mapAttributeKeys.at(L"Speed"), 27);
     EXPECT_EQ(model.m_mapAttributes.at(26).description, L"s");
-    EXPECT_EQ(object.SourceCategories().count(L"/D0/U7SQ"), 1u);
-    EXPECT_EQ(object.SourceCategories().count(L"/D9/U7SQ"), 1u);
+    EXPECT_EQ(object.m_mapSourceCategories.count(L"/D0/U7SQ"), 1u);
+    EXPECT_EQ(object.m_mapSourceCategories.count(L"/D9/U7SQ"), 1u);
 }

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "IEventInfoServer.h"
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
 #include "tests/reliability/HostileCorpus.h"
 #include "tests/reliability/ReliabilitySupport.h"
 #include "tests/support/TestSupport.h"

@@ -66,9 +66,9 @@ std::string NodeNameOf(IXMLDOMNode* node) {
 }
 
 // Every table of a loaded object, as text.
-std::string Tables(const EventInfoObj& object) {
-    const EventModelTables& model = object.Model();
-    std::string out = "mode " + std::to_string(object.ProjectMode()) + " alarms " + std::to_string(model.m_alarmTypes) + "\n";
+std::string Tables(const Project& project) {
+    const EventModelTables& model = project.m_model;
+    std::string out = "mode " + std::to_string(project.m_projectMode) + " alarms " + std::to_string(model.m_alarmTypes) + "\n";
     for (const auto& [key, id] : model.m_mapAttributeKeys) out += "ak " + Text(key) + " " + std::to_string(id) + "\n";
     for (const auto& [key, id] : model.m_mapCategoryKeys) out += "ck " + Text(key) + " " + std::to_string(id) + "\n";
     for (const auto& [id, c] : model.m_mapCategories) {
@@ -79,29 +79,29 @@ std::string Tables(const EventInfoObj& object) {
     }
     for (const auto& [id, a] : model.m_mapAttributes)
         out += "a " + std::to_string(id) + " " + Text(a.name) + " " + Text(a.description) + " " + std::to_string(a.valueType) + "\n";
-    for (const auto& [source, id] : object.SourceCategories()) out += "s " + Text(source) + " " + std::to_string(id) + "\n";
+    for (const auto& [source, id] : project.m_mapSourceCategories) out += "s " + Text(source) + " " + std::to_string(id) + "\n";
     return out;
 }
 
 struct Answers {
-    std::string tables;     // of the linked object
+    std::string tables;     // of the project loaded by the linked code
     uint64_t transcript = 0;  // of the registered component
     std::vector<std::string> violations;
     bool operator==(const Answers& other) const { return tables == other.tables && transcript == other.transcript; }
 };
 
-// Loads the registry-named file into a linked object and into an object of
+// Loads the registry-named file into a project of its own and into an object of
 // the registered component, and queries the latter through every interface.
 Answers LoadAndQuery(Barrier* start) {
     Answers answers;
-    ComPtr<IEventInfoInit> linked = CreateLinkedObject();
+    Project linked;
     ComPtr<IUnknown> component = CreateComponent<IUnknown>();
-    if (!linked || !component) {
+    if (!component) {
         answers.violations.push_back("no object");
         return answers;
     }
     if (start) start->Wait();
-    if (linked->ParseXML(nullptr) != S_OK) answers.violations.push_back("linked load failed");
+    if (ParseInto(linked) != S_OK) answers.violations.push_back("linked load failed");
     Transcript transcript;
     DriverOptions options;
     options.bindByDisplayName = false;
@@ -113,7 +113,7 @@ Answers LoadAndQuery(Barrier* start) {
     component.As(&dispatch);
     if (DispatchIdOf(dispatch.Get(), L"GetCategoryMessageIds") != 1) answers.violations.push_back("dispatch id");
     answers.transcript = transcript.Hash();
-    answers.tables = Tables(View(linked));
+    answers.tables = Tables(linked);
     return answers;
 }
 

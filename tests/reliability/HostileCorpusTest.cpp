@@ -11,7 +11,7 @@
 #include <fstream>
 #include <map>
 
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
 #include "loading/ProjectFilePath.h"
 #include "loading/XmlAccess.h"
 #include "tests/reliability/HostileCorpus.h"
@@ -197,11 +197,13 @@ TEST_P(HostileFile, AnswersEveryQueryWithDocumentedResults) {
     double loadSeconds = 0;
     {
         const Watchdog watchdog(entry.name, kHangSeconds + 3 * domSeconds);
-        // A linked object, so that the source table it built can be read
-        // and every source path it holds queried.
-        ComPtr<IEventInfoInit> object = CreateLinkedObject();
+        // A project loaded by the linked code, so that the source table it
+        // built can be read and every source path it holds queried, and an
+        // object over it.
+        Project project;
+        const HRESULT loaded = ParseInto(project);
+        const ComPtr<IEventInfoInit> object = CreateObjectOver<IEventInfoInit>(project);
         ASSERT_TRUE(object);
-        const HRESULT loaded = object->ParseXML(nullptr);
         loadSeconds = Now() - start;
         DriverOptions options;
         options.load = false;
@@ -210,7 +212,7 @@ TEST_P(HostileFile, AnswersEveryQueryWithDocumentedResults) {
         // where reading the file costs the platform long, the other files
         // cover it.
         options.bindByDisplayName = domSeconds < kSlowParseSeconds;
-        for (const auto& [source, category] : View(object).SourceCategories()) options.extraSources.push_back(source);
+        for (const auto& [source, category] : project.m_mapSourceCategories) options.extraSources.push_back(source);
         transcript.Add("ParseXML " + std::to_string(loaded));
         result = RunEveryQuery(object.Get(), options, transcript);
         result.loadResult = loaded;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "IEventInfoServer.h"
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
 #include "deviceinfo/ConnectionParameterTables.h"
 #include "tests/reliability/ReliabilitySupport.h"
 

@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "component/ComBoundary.h"
 #include "loading/ProjectFilePath.h"
+#include "loading/ProjectLoad.h"
 
 namespace {
 
@@ -77,22 +79,15 @@ void ProjectDirectory::RemoveProject() const {
     std::filesystem::remove(ProjectFile(), ignored);
 }
 
-ComPtr<IEventInfoInit> CreateLinkedObject() {
-    ComPtr<IEventInfoInit> object;
-    EventInfoObj::CreateInstance(nullptr, IID_PPV_ARGS(&object));
-    return object;
+HRESULT ParseInto(Project& project) {
+    return ComBoundary([&] { return LoadProjectNamedByRegistry(project); }, E_UNEXPECTED);
 }
 
-const EventInfoObj& View(const ComPtr<IEventInfoInit>& object) {
-    return *static_cast<const EventInfoObj*>(object.Get());
-}
-
-ComPtr<IEventInfoInit> LoadLinkedProject(const ProjectDirectory& directory, const std::string& xml,
-                                         HRESULT* result) {
+Project LoadLinkedProject(const ProjectDirectory& directory, const std::string& xml, HRESULT* result) {
     directory.WriteProject(xml);
     SetDataPath(directory.Base());
-    ComPtr<IEventInfoInit> object = CreateLinkedObject();
-    const HRESULT hr = object->ParseXML(nullptr);
+    Project project;
+    const HRESULT hr = ParseInto(project);
     if (result) *result = hr;
-    return object;
+    return project;
 }

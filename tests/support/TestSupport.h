@@ -11,6 +11,7 @@
 
 #include "IEventInfoServer.h"
 #include "component/EventInfoObj.h"
+#include "loading/Project.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -66,11 +67,18 @@ ComPtr<Interface> LoadComponent(const ProjectDirectory& directory, const std::st
     return object;
 }
 
-// An object of the component code linked into the test, for the tests that
-// look at the tables a load builds.
-ComPtr<IEventInfoInit> CreateLinkedObject();
-const EventInfoObj& View(const ComPtr<IEventInfoInit>& object);
+// The load ParseXML runs, into a project of the test's own: the
+// registry-named file, every raised error E_UNEXPECTED.
+HRESULT ParseInto(Project& project);
 
-// Loads a project given as text through a linked object.
-ComPtr<IEventInfoInit> LoadLinkedProject(const ProjectDirectory& directory, const std::string& xml,
-                                         HRESULT* result = nullptr);
+// A project given as text, loaded as ParseXML loads it.
+Project LoadLinkedProject(const ProjectDirectory& directory, const std::string& xml, HRESULT* result = nullptr);
+
+// An object of the component code linked into the test that holds a copy of
+// the project, for the tests that edit the tables before they query.
+template <class Interface>
+ComPtr<Interface> CreateObjectOver(const Project& project) {
+    ComPtr<Interface> object;
+    EventInfoObj::CreateLoaded(project, IID_PPV_ARGS(&object));
+    return object;
+}

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "IEventInfoServer.h"
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
 #include "loading/ProjectFilePath.h"
 #include "loading/XmlAccess.h"
 #include "tools/common/DebugOutputListener.h"

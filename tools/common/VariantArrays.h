@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
 
 // The strings of a VT_ARRAY|VT_BSTR value; empty for any other value.
 inline std::vector<std::wstring> Texts(const VARIANT& value) {

@@ -15,8 +15,9 @@
 #include <vector>
 
 #include "IEventInfoServer.h"
-#include "component/ComOwners.h"
-#include "component/EventInfoObj.h"
+#include "loading/ComValues.h"
+#include "component/ComBoundary.h"
+#include "loading/ProjectLoad.h"
 #include "tools/common/VariantArrays.h"
 
 using Microsoft::WRL::ComPtr;
@@ -106,12 +107,10 @@ const char* EventClassName(int32_t eventClass) {
 }
 
 void PrintModelSummary() {
-    ComPtr<IEventInfoInit> init;
-    if (FAILED(EventInfoObj::CreateInstance(nullptr, IID_PPV_ARGS(&init)))) return;
-    const HRESULT hr = init->ParseXML(nullptr);
-    const auto* object = static_cast<const EventInfoObj*>(init.Get());
-    const EventModelTables& model = object->Model();
-    std::printf("Project mode: %s\n", object->ProjectMode() ? "yes" : "no");
+    Project project;
+    const HRESULT hr = ComBoundary([&] { return LoadProjectNamedByRegistry(project); }, E_UNEXPECTED);
+    const EventModelTables& model = project.m_model;
+    std::printf("Project mode: %s\n", project.m_projectMode ? "yes" : "no");
     if (FAILED(hr)) return;
     std::map<int32_t, int> perClass;
     for (const auto& [id, category] : model.m_mapCategories) ++perClass[category.eventClass];
@@ -127,7 +126,7 @@ void PrintModelSummary() {
                 (model.m_alarmTypes & ALARM_TYPE_DIAGBUFFER) ? " diagnosis" : "");
     std::printf("Attributes: %zu definitions under %zu names\n", model.m_mapAttributes.size(),
                 model.m_mapAttributeKeys.size());
-    std::printf("Event source paths: %zu\n", object->SourceCategories().size());
+    std::printf("Event source paths: %zu\n", project.m_mapSourceCategories.size());
 }
 
 void PrintCategories(IEventModel* b) {

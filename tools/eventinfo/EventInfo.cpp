@@ -10,12 +10,15 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <sstream>
 
 #include "IEventInfoServer.h"
-#include "component/ComOwners.h"
+#include "loading/ComValues.h"
+#include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
+#include "loading/ProjectLoad.h"
 #include "loading/XmlAccess.h"
 #include "tools/common/VariantArrays.h"
 #include "tools/eventinfo/CommandLine.h"
@@ -135,7 +138,7 @@ public:
     explicit Session(const CommandLine& line) : m_file(line.file) {
         if (!m_file.empty()) {
             LoadLinked();
-            m_object = m_linked;
+            ThrowIfFailed(EventInfoObj::CreateLoaded(*m_linked, IID_PPV_ARGS(&m_object)));
             return;
         }
         CLSID clsid{};
@@ -160,17 +163,15 @@ public:
     }
 
     // The linked component's view of the same file, loaded on first use.
-    const EventInfoObj& View() {
+    const Project& View() {
         if (!m_linked) LoadLinked();
-        return *static_cast<const EventInfoObj*>(m_linked.Get());
+        return *m_linked;
     }
     const std::string& FileText() const { return m_fileText; }
 
 private:
     void LoadLinked() {
-        ComPtr<IEventInfoInit> init;
-        ThrowIfFailed(EventInfoObj::CreateInstance(nullptr, IID_PPV_ARGS(&init)));
-        auto* object = static_cast<EventInfoObj*>(init.Get());
+        auto project = std::make_unique<Project>();
         HRESULT hr = S_OK;
         std::string shownPath = m_file;
         if (!m_file.empty()) {
@@ -178,16 +179,16 @@ private:
             if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
                 throw Failure{kExitNotLoaded, "cannot open the project file " + m_file};
             m_fileText = ReadFileText(path);
-            hr = object->LoadProjectFile(Ansi(path));
+            hr = ComBoundary([&] { return LoadProject(Ansi(path), *project); }, E_UNEXPECTED);
         } else {
-            hr = init->ParseXML(nullptr);
+            hr = ComBoundary([&] { return LoadProjectNamedByRegistry(*project); }, E_UNEXPECTED);
             shownPath = "named by the registry";
         }
-        if (FAILED(hr) || !DocumentRoot(object->Document()))
+        if (FAILED(hr) || !DocumentRoot(project->m_pDocument.Get()))
             throw Failure{kExitNotLoaded,
-                          "cannot load the project file " + shownPath + ": " + ParseErrorText(object->Document())};
-        if (m_file.empty()) m_fileText = DocumentText(object->Document());
-        m_linked = init;
+                          "cannot load the project file " + shownPath + ": " + ParseErrorText(project->m_pDocument.Get())};
+        if (m_file.empty()) m_fileText = DocumentText(project->m_pDocument.Get());
+        m_linked = std::move(project);
     }
 
     // The loaded document as text, for the lines of elements when the file
@@ -201,7 +202,7 @@ private:
     std::string m_file;
     std::string m_fileText;
     ComPtr<IUnknown> m_object;
-    ComPtr<IEventInfoInit> m_linked;
+    std::unique_ptr<Project> m_linked;
 };
 
 // ---- devices, TOs, parameters ------------------------------------------------
@@ -318,7 +319,7 @@ std::vector<CategoryRow> GetCategories(Session& session, const std::string& even
 
 std::string KeyName(Session& session, int32_t id) {
     std::string names;
-    for (const auto& [key, keyId] : session.View().Model().m_mapCategoryKeys)
+    for (const auto& [key, keyId] : session.View().m_model.m_mapCategoryKeys)
         if (keyId == id && key.compare(0, 3, L"TOT") != 0) names += (names.empty() ? "" : " ") + Utf8(key);
     return names;
 }
@@ -334,7 +335,7 @@ Table CategoryTable(Session& session, const std::string& eventClass) {
 
 int32_t CategoryIdOf(Session& session, const std::string& text) {
     if (const auto number = ParseInteger(text)) return static_cast<int32_t>(*number);
-    const auto& keys = session.View().Model().m_mapCategoryKeys;
+    const auto& keys = session.View().m_model.m_mapCategoryKeys;
     const auto found = keys.find(Wide(text));
     if (found == keys.end()) throw Failure{kExitUsage, "no category is named " + text};
     return found->second;
@@ -351,7 +352,7 @@ void AddAttributes(Session& session, int32_t categoryId, Table& table, bool with
     const auto idList = Numbers<LONG>(*ids.Get());
     const auto typeList = Numbers<SHORT>(*types.Get());
     const auto texts = Texts(*descriptions.Get());
-    const auto& attributes = session.View().Model().m_mapAttributes;
+    const auto& attributes = session.View().m_model.m_mapAttributes;
     for (size_t i = 0; i < idList.size(); ++i) {
         const auto found = attributes.find(idList[i]);
         std::vector<std::string> row = {std::to_string(idList[i]), found != attributes.end() ? Utf8(found->second.name) : "",
@@ -374,7 +375,7 @@ Table MessageTable() {
 
 // Message ids through interface A, their texts from the linked view.
 void AddMessages(Session& session, int32_t categoryId, const std::vector<std::wstring>& ids, Table& table) {
-    const auto& categories = session.View().Model().m_mapCategories;
+    const auto& categories = session.View().m_model.m_mapCategories;
     const auto category = categories.find(categoryId);
     for (const std::wstring& id : ids) {
         const std::string number = id.size() == 10 ? std::to_string(std::wcstoul(id.c_str() + 2, nullptr, 16)) : "";
@@ -495,7 +496,7 @@ Report Resolve(Session& session, const CommandLine& line) {
     if (!idVariants.empty() && !valueVariants.empty()) {
         const auto ids = Numbers<LONG>(idVariants[0]);
         const auto texts = Texts(valueVariants[0]);
-        const auto& attributes = session.View().Model().m_mapAttributes;
+        const auto& attributes = session.View().m_model.m_mapAttributes;
         for (size_t i = 0; i < ids.size(); ++i) {
             const auto found = attributes.find(ids[i]);
             values.AddRow({std::to_string(ids[i]), found != attributes.end() ? Utf8(found->second.name) : "",
@@ -517,10 +518,10 @@ Table Languages(Session& session) {
     // The fixed message rows, and the message text names the file uses.
     std::set<uint16_t> candidates = {0x0007, 0x0407, 0x0009, 0x0409, 0x0809, 0x000A, 0x040A,
                                      0x080A, 0x0C0A, 0x000C, 0x040C, 0x0010, 0x0410};
-    for (const auto& [name, id] : session.View().Model().m_mapAttributeKeys)
+    for (const auto& [name, id] : session.View().m_model.m_mapAttributeKeys)
         if (const auto language = LanguageOf(name)) candidates.insert(*language);
     const ComPtr<IEventModel> model = session.Get<IEventModel>();
-    const auto& keys = session.View().Model().m_mapAttributeKeys;
+    const auto& keys = session.View().m_model.m_mapAttributeKeys;
     Table table{"languages", {{"langid"}, {"decimal", true}, {"attribute"}}, {}};
     for (uint16_t language : candidates) {
         Variant empty, reserved, alarmTypes, categoryIds, attributeIds, attributeValues, results;
@@ -590,7 +591,7 @@ int Run(const CommandLine& line) {
         HRESULT hr = S_OK;
         if (!target.empty() && target[0] == '/') {
             hr = session.Get<IEventMessageIds>()->GetSourceMessageIds(Bstr(Wide(target)).Get(), ids.Get());
-            const auto& sources = session.View().SourceCategories();
+            const auto& sources = session.View().m_mapSourceCategories;
             const auto found = sources.find(Wide(target));
             if (found != sources.end()) categoryId = found->second;
         } else {
@@ -624,7 +625,7 @@ int Run(const CommandLine& line) {
         report.push_back(std::move(attributes));
         report.push_back(std::move(messages));
         Table sources{"sources", {{"source"}, {"category", true}}, {}};
-        for (const auto& [path, id] : session.View().SourceCategories())
+        for (const auto& [path, id] : session.View().m_mapSourceCategories)
             sources.AddRow({Utf8(path), std::to_string(id)});
         report.push_back(std::move(sources));
         report.push_back(Languages(session));

@@ -48,9 +48,9 @@ std::vector<DomNode> ChildElements(IXMLDOMNode* parent) {
 
 class Linter {
 public:
-    Linter(const EventInfoObj& object, const std::string& fileText) : m_object(object) {
+    Linter(const Project& project, const std::string& fileText) : m_project(project) {
         m_tags = ScanStartTags(fileText);
-        const DomNode root = DocumentRoot(object.Document());
+        const DomNode root = DocumentRoot(project.m_pDocument.Get());
         if (root) Walk(root.Get(), L"/" + NodeName(root.Get()));
     }
 
@@ -118,8 +118,8 @@ private:
     void CheckDevices() {
         const auto devices = Named(L"DEVICES");
         if (devices.size() != 1) return;
-        const auto& keys = m_object.Model().m_mapCategoryKeys;
-        const auto& categories = m_object.Model().m_mapCategories;
+        const auto& keys = m_project.m_model.m_mapCategoryKeys;
+        const auto& categories = m_project.m_model.m_mapCategories;
         for (const DomNode& device : ChildElements(devices[0]->node.Get())) {
             const std::wstring name = NodeName(device.Get());
             const std::wstring path = ElementPath(device.Get());
@@ -131,7 +131,7 @@ private:
 
             const Attributes attributes = AttributesOf(device.Get());
             CheckCaseVariants(path, attributes, DeviceAttributeNames());
-            if (m_object.ProjectMode()) {
+            if (m_project.m_projectMode) {
                 std::wstring project;
                 for (const auto& [attribute, value] : attributes)
                     if (attribute == L"Project") project = value;
@@ -172,7 +172,7 @@ private:
     }
 
     void CheckLoadDrops() {
-        for (const LoadDrop& drop : m_object.Diagnostics())
+        for (const LoadDrop& drop : m_project.m_loadDiagnostics)
             Report(drop.kind == LoadDropKind::CategoryTaken ? "category-dropped" : "project-beyond-range", drop.element,
                    Utf8(drop.detail));
     }
@@ -188,7 +188,7 @@ private:
             for (const DomNode& element : ChildElements(classes[0]->node.Get())) {
                 const std::wstring name = NodeName(element.Get());
                 const bool group = name == L"U7SQ" || name == L"USERDIAG";
-                if (group && m_object.ProjectMode()) {
+                if (group && m_project.m_projectMode) {
                     for (const DomNode& project : ChildElements(element.Get()))
                         out.emplace_back(project, name == L"U7SQ" ? 1u : 4u);
                 } else {
@@ -200,10 +200,10 @@ private:
     }
 
     void CheckCategories() {
-        if (m_object.Model().m_mapCategories.empty() || m_object.SourceCategories().empty())
+        if (m_project.m_model.m_mapCategories.empty() || m_project.m_mapSourceCategories.empty())
             m_findings.push_back(LintFinding{
                 "nothing-reachable", 0, "",
-                m_object.SourceCategories().empty()
+                m_project.m_mapSourceCategories.empty()
                     ? "no device event source maps to a category, so the component drops every category"
                     : "no category was built, so the component drops every event source"});
         for (const auto& [categoryNode, alarmType] : CategoryElements()) {
@@ -286,7 +286,7 @@ private:
         return names;
     }
 
-    const EventInfoObj& m_object;
+    const Project& m_project;
     std::vector<StartTag> m_tags;
     std::vector<ElementRecord> m_elements;
     std::vector<LintFinding> m_findings;
@@ -294,6 +294,6 @@ private:
 
 }  // namespace
 
-std::vector<LintFinding> LintProject(const EventInfoObj& object, const std::string& fileText) {
-    return Linter(object, fileText).Run();
+std::vector<LintFinding> LintProject(const Project& project, const std::string& fileText) {
+    return Linter(project, fileText).Run();
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "component/EventInfoObj.h"
+#include "loading/Project.h"
 
 struct LintFinding {
     std::string check;    // short name of the rule
@@ -17,6 +17,6 @@ struct LintFinding {
 
 // `fileText` is the file's content as loaded, for the lines of elements.
 // Raises ComError on DOM failures.
-std::vector<LintFinding> LintProject(const EventInfoObj& object, const std::string& fileText);
+std::vector<LintFinding> LintProject(const Project& project, const std::string& fileText);
 
 std::string Utf8(std::wstring_view text);

@@ -1,15 +1,20 @@
 #pragma once
 
-// Small owners for the platform's BSTR, VARIANT and SAFEARRAY values, so
-// that every allocation is released on every path, and an exception type
-// that carries an HRESULT through the component's inner layers.
+// The toolkit of the platform's values for the component, the tools and the
+// tests: owners of BSTR, VARIANT and SAFEARRAY values, so that every
+// allocation is released on every path; the arrays handed out in VARIANTs;
+// and the exception type that carries an HRESULT through the inner layers.
 
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstdint>
+#include <cstring>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 class ComError {
 public:
@@ -55,22 +60,34 @@ private:
 class Variant {
 public:
     Variant() { VariantInit(&m_value); }
+    explicit Variant(VARIANT value) : m_value(value) {}  // takes the value over
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
+    Variant(Variant&& other) noexcept : m_value(other.Detach()) {}
+    Variant& operator=(Variant&& other) noexcept {
+        if (this != &other) {
+            VariantClear(&m_value);
+            m_value = other.Detach();
+        }
+        return *this;
+    }
     ~Variant() { VariantClear(&m_value); }
 
     VARIANT* Get() { return &m_value; }
     const VARIANT* Get() const { return &m_value; }
+    const VARIANT& operator*() const { return m_value; }
     VARIANT* Receive() {
         VariantClear(&m_value);
         return &m_value;
     }
+    VARIANT Detach() {
+        const VARIANT value = m_value;
+        VariantInit(&m_value);
+        return value;
+    }
     // Hands the value to a caller's VARIANT, which must hold nothing that
     // needs releasing.
-    void DetachTo(VARIANT* target) {
-        *target = m_value;
-        VariantInit(&m_value);
-    }
+    void DetachTo(VARIANT* target) { *target = Detach(); }
 
 private:
     VARIANT m_value;
@@ -125,3 +142,41 @@ private:
     SAFEARRAY* m_array;
     T* m_data = nullptr;
 };
+
+// A VT_I4 vector (lower bound 0) of a set's ids in ascending order.
+inline SafeArray MakeIdArray(const std::set<int32_t>& ids) {
+    SafeArray array = SafeArray::CreateVector(VT_I4, static_cast<ULONG>(ids.size()));
+    if (!ids.empty()) {
+        SafeArrayData<LONG> data(array.Get());
+        size_t k = 0;
+        for (int32_t id : ids) data[k++] = id;
+    }
+    return array;
+}
+
+// Hands an array to an output VARIANT, whose earlier content is not released.
+inline void PutArray(VARIANT* target, VARTYPE elementType, SafeArray& array) {
+    VariantInit(target);
+    V_VT(target) = static_cast<VARTYPE>(VT_ARRAY | elementType);
+    V_ARRAY(target) = array.Detach();
+}
+
+// A VT_BSTR vector (lower bound 0) holding copies of the texts.
+inline SafeArray MakeBstrArray(const std::vector<std::wstring>& texts) {
+    SafeArray array = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(texts.size()));
+    if (!texts.empty()) {
+        SafeArrayData<BSTR> data(array.Get());
+        for (size_t k = 0; k < texts.size(); ++k) data[k] = Bstr(texts[k]).Detach();
+    }
+    return array;
+}
+
+// A VT_UI1 vector (lower bound 0) holding a copy of the first `count` bytes.
+inline SafeArray MakeByteArray(const uint8_t* bytes, size_t count) {
+    SafeArray array = SafeArray::CreateVector(VT_UI1, static_cast<ULONG>(count));
+    if (count) {
+        SafeArrayData<uint8_t> data(array.Get());
+        std::memcpy(data.Get(), bytes, count);
+    }
+    return array;
+}
