@@ -29,10 +29,22 @@ inline void ThrowIfFailed(HRESULT hr) {
     if (FAILED(hr)) throw ComError(hr);
 }
 
+// A test's hook into the owners' allocations: when set, it is asked before
+// each string or array is allocated and makes the allocation fail when it
+// answers true. Never set outside the tests of the out-of-memory paths.
+using AllocationProbe = bool (*)();
+extern AllocationProbe g_allocationProbe;
+
+inline void ProbeAllocation() {
+    if (g_allocationProbe && g_allocationProbe()) throw ComError(E_OUTOFMEMORY);
+}
+
 class Bstr {
 public:
     Bstr() = default;
-    explicit Bstr(std::wstring_view text) : m_value(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {
+    explicit Bstr(std::wstring_view text) {
+        ProbeAllocation();
+        m_value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
         if (!m_value) throw ComError(E_OUTOFMEMORY);
     }
     Bstr(const Bstr&) = delete;
@@ -108,6 +120,7 @@ public:
 
     // A one-dimensional array; raises E_OUTOFMEMORY when it cannot be created.
     static SafeArray CreateVector(VARTYPE type, ULONG count, LONG lowerBound = 0) {
+        ProbeAllocation();
         SAFEARRAY* array = SafeArrayCreateVector(type, lowerBound, count);
         if (!array) throw ComError(E_OUTOFMEMORY);
         return SafeArray(array);

@@ -1,0 +1,3 @@
+#include "loading/ComValues.h"
+
+AllocationProbe g_allocationProbe = nullptr;
