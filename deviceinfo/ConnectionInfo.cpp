@@ -19,6 +19,13 @@ using namespace deviceinfo;
 
 namespace {
 
+// The parameter rows agree with the type library's tagConfigParams.
+constexpr bool SameId(const char* enumerator, tagConfigParams id) { return ParamIdOf(enumerator) == id; }
+static_assert(kFirstParamId == CONFIG_BAUDRATE && kLastParamId == CONFIG_REMNSAP, "first and last parameter ids");
+static_assert(SameId("CONFIG_ADDRESS", CONFIG_ADDRESS) && SameId("CONFIG_CONSISTENCE", CONFIG_CONSISTENCE) &&
+                  SameId("CONFIG_PDUSize", CONFIG_PDUSize) && SameId("CONFIG_UTCTimeBias", CONFIG_UTCTimeBias),
+              "the connection parameter rows differ from tagConfigParams");
+
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "BSTR characters are UTF-16 code units");
 
 std::u16string ToU16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
@@ -49,15 +56,15 @@ bool StartsWith(const std::wstring& text, std::wstring_view prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-RoutingOverride EvaluateRoutingOverride(const ElementIndex& elements, IXMLDOMNode* device, ConfigParam param) {
-    if (param == ConfigParam::CONFIG_REMNSAP) {
+RoutingOverride EvaluateRoutingOverride(const ElementIndex& elements, IXMLDOMNode* device, tagConfigParams param) {
+    if (param == CONFIG_REMNSAP) {
         // A device without routing has no routing block.
         const DomNode routing = FindChildByName(device, L"RoutInfo");
         if (!routing || GetAttributeText(routing.Get(), L"ROUTNET").empty()) return {RoutingOverride::Refused, {}};
         return {RoutingOverride::Value, GetConnectionAttribute(elements, device, L"SubnetID") + L"|" +
                                             GetConnectionAttribute(elements, device, L"MPIDefault")};
     }
-    if (param == ConfigParam::CONFIG_ADDRESS) {
+    if (param == CONFIG_ADDRESS) {
         const DomNode routing = FindChildByName(device, L"RoutInfo");
         if (!routing) return {};
         if (!StartsWith(GetAttributeText(routing.Get(), L"ROUTNET"), L"PC-Internal"))
@@ -77,7 +84,7 @@ RoutingOverride EvaluateRoutingOverride(const ElementIndex& elements, IXMLDOMNod
 
 // XML errors while a routing override is evaluated abandon the override;
 // running out of memory does not.
-RoutingOverride GuardedRoutingOverride(const ElementIndex& elements, IXMLDOMNode* device, ConfigParam param) {
+RoutingOverride GuardedRoutingOverride(const ElementIndex& elements, IXMLDOMNode* device, tagConfigParams param) {
     try {
         return EvaluateRoutingOverride(elements, device, param);
     } catch (const ComError& error) {
@@ -94,9 +101,10 @@ void PutBytes(VARIANT* value, const std::vector<uint8_t>& bytes) { PutBytes(valu
 
 // Fills an empty, zeroed VARIANT from a non-empty value text by the
 // parameter's conversion. The type is set last, so a failure leaves it empty.
-void ConvertValueText(int32_t id, const std::wstring& text, bool routed, uint32_t alarmTypes, VARIANT* value) {
+void ConvertValueText(const ConnectionParam& param, const std::wstring& text, bool routed, uint32_t alarmTypes,
+                      VARIANT* value) {
     const std::u16string u16 = ToU16(text);
-    switch (s_paramConversions[id]) {
+    switch (param.conversion) {
         case ParamConversion::None:
             break;
         case ParamConversion::Text:
@@ -113,7 +121,7 @@ void ConvertValueText(int32_t id, const std::wstring& text, bool routed, uint32_
             V_BOOL(value) = static_cast<VARIANT_BOOL>(FlagValue(u16));
             break;
         case ParamConversion::AlarmTypeBit:
-            V_BOOL(value) = static_cast<VARIANT_BOOL>(alarmTypes & s_paramAlarmTypeBits[id]);
+            V_BOOL(value) = static_cast<VARIANT_BOOL>(alarmTypes & param.alarmTypeBit);
             break;
         case ParamConversion::PduSize:
             V_UI2(value) = static_cast<USHORT>(PduSizeFromCpuVersion(u16));
@@ -123,7 +131,7 @@ void ConvertValueText(int32_t id, const std::wstring& text, bool routed, uint32_
             break;
         case ParamConversion::TransportAccessPoint:
             if (routed)
-                PutBytes(value, RoutedTransportAccessPoint(id), kRoutedTsapSize);
+                PutBytes(value, RoutedTransportAccessPoint(param.id), kRoutedTsapSize);
             else
                 PutBytes(value, DottedTextToBytes(u16));
             break;
@@ -134,7 +142,7 @@ void ConvertValueText(int32_t id, const std::wstring& text, bool routed, uint32_
             PutBytes(value, RoutingBlock(u16));
             break;
     }
-    V_VT(value) = s_paramValueTypes[id];
+    V_VT(value) = param.valueType;
 }
 
 }  // namespace
@@ -147,18 +155,17 @@ STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR* DevName, tagConfigParams Para
         const ElementIndex& elements = m_project.m_elementIndex;
         const DomNode device = FindElementNamed(elements, BstrView(*DevName));
         if (!device) return E_INVALIDARG;
-        const int32_t id = static_cast<int32_t>(ParamID);
-        if (!IsValidParamId(id)) return E_INVALIDARG;
-        const ConfigParam param = static_cast<ConfigParam>(id);
+        const ConnectionParam* param = FindConnectionParam(static_cast<int32_t>(ParamID));
+        if (!param) return E_INVALIDARG;
 
-        RoutingOverride routing = GuardedRoutingOverride(elements, device.Get(), param);
+        RoutingOverride routing = GuardedRoutingOverride(elements, device.Get(), ParamID);
         if (routing.kind == RoutingOverride::Refused) return E_INVALIDARG;
         std::wstring text;
         if (routing.kind == RoutingOverride::Value) {
             text = std::move(routing.text);
         } else {
-            text = GetConnectionAttribute(elements, device.Get(), ToWide(s_paramAttributeNames[id]));
-            if (text.empty()) text = ToWide(s_paramDefaults[id]);
+            text = GetConnectionAttribute(elements, device.Get(), ToWide(param->attribute));
+            if (text.empty()) text = ToWide(param->defaultText);
         }
 
         // ParamValue is overwritten, not cleared: its earlier content stays the caller's.
@@ -169,9 +176,9 @@ STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR* DevName, tagConfigParams Para
             *pError = IUMC_ERROR_XMLFILE_NOINFOAVAILABLE;
             return S_OK;
         }
-        const bool routed = s_paramConversions[id] == ParamConversion::TransportAccessPoint &&
+        const bool routed = param->conversion == ParamConversion::TransportAccessPoint &&
                             FindChildByName(device.Get(), L"RoutInfo");
-        ConvertValueText(id, text, routed, m_project.m_model.m_alarmTypes, value.Get());
+        ConvertValueText(*param, text, routed, m_project.m_model.m_alarmTypes, value.Get());
         value.DetachTo(ParamValue);
         *pError = IUMC_OK;
         return S_OK;

@@ -18,6 +18,7 @@
 #include "loading/ComValues.h"
 #include "component/ComBoundary.h"
 #include "loading/ProjectLoad.h"
+#include "deviceinfo/ConnectionParameterTables.h"
 #include "tools/common/VariantArrays.h"
 
 using Microsoft::WRL::ComPtr;
@@ -304,13 +305,6 @@ std::string VariantText(VARIANT& value) {
     return "\"" + Utf8(V_BSTR(text.Get()) ? V_BSTR(text.Get()) : L"") + "\"";
 }
 
-const char* const kParameterNames[] = {
-    "", "BAUDRATE", "CONNNAME", "VFD", "CP", "LOCSAP", "ADDRESS", "REMSAP", "INITIATE", "PASSIVE",
-    "OPTIMIZEK4READ", "OPTIMIZEK4WRITE", "EVENTSALARM", "EVENTSTOALARM", "EVENTSDIAG", "CONSISTENCE",
-    "DEFAULTSEVERITYALARM", "INDIVIDUALSEVERITYALARM", "DEFAULTSEVERITYDIAG", "INDIVIDUALSEVERITYDIAG",
-    "CREDITS", "PDUSize", "ABORTCONNECTIONAFTER", "TIMEOUT", "CONNECTTIMEOUT", "AUTOPASSWORDRESET",
-    "SZLREPEAT", "SZLWAIT", "UTCTimeBias", "StatePath", "REMNSAP"};
-
 const char* TypeName(VARTYPE type) {
     switch (type) {
     case VT_EMPTY: return "VT_EMPTY";
@@ -328,14 +322,15 @@ const char* TypeName(VARTYPE type) {
 void PrintParameters(IUMCInfo* info, const std::wstring& device) {
     std::printf("\nConnection parameters of %s (IUMCInfo::GetConnectionInfo):\n", Utf8(device).c_str());
     std::printf("  %2s %-24s %-10s %-16s %s\n", "id", "parameter", "result", "type", "value");
-    for (int id = 1; id <= 30; ++id) {
+    for (const deviceinfo::ConnectionParam& param : deviceinfo::kConnectionParams) {
         Variant value;
         tagIUMCErrors error = IUMC_OK;
         Bstr name(device);
         BSTR deviceName = name.Get();
-        const HRESULT hr = info->GetConnectionInfo(&deviceName, static_cast<tagConfigParams>(id), value.Get(), &error);
-        std::printf("  %2d %-24s 0x%08lX %-16s %s%s\n", id, kParameterNames[id], static_cast<unsigned long>(hr),
-                    TypeName(V_VT(value.Get())), VariantText(*value.Get()).c_str(),
+        const HRESULT hr =
+            info->GetConnectionInfo(&deviceName, static_cast<tagConfigParams>(param.id), value.Get(), &error);
+        std::printf("  %2d %-24s 0x%08lX %-16s %s%s\n", static_cast<int>(param.id), deviceinfo::ShortName(param),
+                    static_cast<unsigned long>(hr), TypeName(V_VT(value.Get())), VariantText(*value.Get()).c_str(),
                     error == IUMC_ERROR_XMLFILE_NOINFOAVAILABLE ? "  (no info available)" : "");
     }
 }

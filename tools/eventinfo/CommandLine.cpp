@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "deviceinfo/ConnectionParameterTables.h"
+
 namespace {
 
 struct CommandSpec {
@@ -41,14 +43,6 @@ const CommandSpec* FindCommand(const std::string& name) {
         if (name == entry.name) return &entry;
     return nullptr;
 }
-
-const char* const kParamNames[] = {
-    "BAUDRATE", "CONNNAME", "VFD", "CP", "LOCSAP", "ADDRESS", "REMSAP", "INITIATE", "PASSIVE", "OPTIMIZEK4READ",
-    "OPTIMIZEK4WRITE", "EVENTSALARM", "EVENTSTOALARM", "EVENTSDIAG", "CONSISTENCE", "DEFAULTSEVERITYALARM",
-    "INDIVIDUALSEVERITYALARM", "DEFAULTSEVERITYDIAG", "INDIVIDUALSEVERITYDIAG", "CREDITS", "PDUSize",
-    "ABORTCONNECTIONAFTER", "TIMEOUT", "CONNECTTIMEOUT", "AUTOPASSWORDRESET", "SZLREPEAT", "SZLWAIT", "UTCTimeBias",
-    "StatePath", "REMNSAP"};
-constexpr int32_t kParamCount = static_cast<int32_t>(sizeof kParamNames / sizeof kParamNames[0]);
 
 std::string Upper(std::string_view text) {
     std::string out(text);
@@ -88,19 +82,21 @@ std::optional<int64_t> ParseInteger(std::string_view text) {
 
 std::optional<int32_t> ConfigParamId(std::string_view text) {
     if (const auto number = ParseInteger(text)) {
-        if (*number >= 1 && *number <= kParamCount) return static_cast<int32_t>(*number);
+        if (*number >= deviceinfo::kFirstParamId && *number <= deviceinfo::kLastParamId)
+            return static_cast<int32_t>(*number);
         return std::nullopt;
     }
     std::string name = Upper(text);
-    if (name.rfind("CONFIG_", 0) == 0) name.erase(0, 7);
-    for (int32_t i = 0; i < kParamCount; ++i)
-        if (name == Upper(kParamNames[i])) return i + 1;
+    const std::string prefix(deviceinfo::kEnumeratorPrefix);
+    if (name.rfind(prefix, 0) == 0) name.erase(0, prefix.size());
+    for (const deviceinfo::ConnectionParam& param : deviceinfo::kConnectionParams)
+        if (name == Upper(deviceinfo::ShortName(param))) return param.id;
     return std::nullopt;
 }
 
 std::string ConfigParamName(int32_t id) {
-    if (id < 1 || id > kParamCount) return {};
-    return std::string("CONFIG_") + kParamNames[id - 1];
+    const deviceinfo::ConnectionParam* param = deviceinfo::FindConnectionParam(id);
+    return param ? param->enumerator : std::string();
 }
 
 std::optional<ResolveParameters> ParseResolveParameters(std::string_view messageName,

@@ -36,7 +36,8 @@ std::optional<int64_t> ParseInteger(std::string_view text);
 // A connection parameter id from its number or its name, with or without
 // the "CONFIG_" prefix and in any letter case (CONFIG_TIMEOUT, timeout, 23).
 std::optional<int32_t> ConfigParamId(std::string_view text);
-// "CONFIG_" + the parameter's name; empty for ids out of range.
+// The parameter's constant as the type library spells it (CONFIG_PDUSize);
+// empty for ids out of range.
 std::string ConfigParamName(int32_t id);
 
 // The parameters of "resolve": integers for TO alarms, bytes (0 to 255)
