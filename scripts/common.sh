@@ -75,17 +75,49 @@ ensure_wine_prefix() {
 
 # A warm wineserver for the whole run. Its stdio goes to /dev/null: Wine's
 # service processes inherit open descriptors, and a runner waiting on them
-# would never finish.
+# would never finish. "wineserver -p" exits with 0 when it starts a server
+# for the prefix and with 2 when one runs already; such a server (started by
+# hand, or one a running ./eventinfo uses) is used and left running.
+STARTED_WINESERVER_PREFIX=
 start_wineserver() {
-    wineserver -p </dev/null >/dev/null 2>&1 || true  # one may be running already
+    local status=0
+    wineserver -p </dev/null >/dev/null 2>&1 || status=$?
+    case $status in
+        0) STARTED_WINESERVER_PREFIX=$WINEPREFIX ;;
+        2) log "a wineserver runs already for $WINEPREFIX: using it, and leaving it running" ;;
+        *) log "wineserver -p failed with status $status: each Wine program starts its own" ;;
+    esac
     trap stop_wineserver EXIT
     # The first Wine process starts the prefix's services; start them here,
     # detached from the caller's pipes.
     wine64 cmd /c exit </dev/null >/dev/null 2>&1
 }
 
+# Stops the wineserver start_wineserver started, and no other.
 stop_wineserver() {
-    wineserver -k </dev/null >/dev/null 2>&1 || true
+    [ -n "$STARTED_WINESERVER_PREFIX" ] || return 0
+    WINEPREFIX=$STARTED_WINESERVER_PREFIX wineserver -k </dev/null >/dev/null 2>&1 || true
+    STARTED_WINESERVER_PREFIX=
+}
+
+# Whether this machine runs 32-bit (i386) programs, asked once of the 32-bit
+# Wine loader: some kernels refuse them ("Exec format error"), and under Wine
+# every 32-bit program then fails to start. Sets CANNOT_RUN_32BIT to the
+# reason, empty when they run.
+CANNOT_RUN_32BIT=
+probe_32bit() {
+    local loader=/usr/lib/wine/wine output status=0
+    CANNOT_RUN_32BIT=
+    if [ ! -x "$loader" ]; then
+        CANNOT_RUN_32BIT="the 32-bit Wine ($loader, package wine32:i386) is not installed"
+        return
+    fi
+    output=$("$loader" --version </dev/null 2>&1) || status=$?
+    [ "$status" -ne 0 ] || return 0
+    case $output in
+        *"Exec format error"*) CANNOT_RUN_32BIT="the kernel refuses 32-bit programs ($loader --version: Exec format error)" ;;
+        *) CANNOT_RUN_32BIT="$loader --version failed with status $status: $(printf '%s' "$output" | head -1)" ;;
+    esac
 }
 
 to_windows_path() {

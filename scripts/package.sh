@@ -26,17 +26,23 @@ collect() {
     if [ -f "$from/bin/eventinfo.exe" ]; then cp "$from/bin/eventinfo.exe" "$to/"; fi
 }
 
-# check_client COMPILER FOLDER DIR: compiles samples/CClient.c with nothing
-# but the package's include folder, registers the package's DLL in DIR's Wine
-# prefix, runs the client on the sample project and unregisters the DLL.
-check_client() {
+# build_client COMPILER FOLDER DIR: compiles samples/CClient.c with nothing
+# but the package's include folder into DIR/package-check/.
+build_client() {
     local compiler=$1 folder=$2 client=$3/package-check/CClient.exe
     log "building the sample C client for $folder from $PACKAGE alone"
     mkdir -p "$(dirname "$client")"
     "$compiler" -Wall -Wextra -Werror -I"$PACKAGE/include" "$PACKAGE/samples/CClient.c" \
         "$PACKAGE/include/IEventInfoServer_i.c" "$PACKAGE/include/EventServerInterfaces_i.c" \
         -lole32 -loleaut32 -luuid -static -o "$client"
-    use_prefix_of "$3"
+}
+
+# run_client FOLDER DIR: registers the package's DLL in DIR's Wine prefix,
+# runs the client built by build_client on the sample project and
+# unregisters the DLL.
+run_client() {
+    local folder=$1 client=$2/package-check/CClient.exe
+    use_prefix_of "$2"
     ensure_wine_prefix
     start_wineserver
     local dll
@@ -68,11 +74,15 @@ cp "$REPO_ROOT/packaging/INSTALL.txt" "$PACKAGE/"
 tar -C "$BUILD_DIR" -czf "$ARCHIVE" package
 log "wrote $ARCHIVE"
 
-check_client x86_64-w64-mingw32-gcc-posix x64 "$BUILD_DIR"
-# The 32-bit check needs the 32-bit Wine.
-if [ -x /usr/lib/wine/wine ]; then
-    check_client i686-w64-mingw32-gcc-posix x86 "$BUILD_DIR_32"
+build_client x86_64-w64-mingw32-gcc-posix x64 "$BUILD_DIR"
+run_client x64 "$BUILD_DIR"
+# The 32-bit client is always built; it runs where the machine runs 32-bit
+# programs and has the 32-bit Wine.
+build_client i686-w64-mingw32-gcc-posix x86 "$BUILD_DIR_32"
+probe_32bit
+if [ -z "$CANNOT_RUN_32BIT" ]; then
+    run_client x86 "$BUILD_DIR_32"
 else
-    log "no 32-bit Wine: the x86 client is not run"
+    log "the x86 client was built and not run: $CANNOT_RUN_32BIT"
 fi
 (cd "$PACKAGE" && find . -type f | sort)
