@@ -94,7 +94,7 @@ RoutingOverride GuardedRoutingOverride(const ElementIndex& elements, IXMLDOMNode
 }
 
 void PutBytes(VARIANT* value, const uint8_t* bytes, size_t count) {
-    V_ARRAY(value) = MakeByteArray(bytes, count).Detach();
+    V_ARRAY(value) = MakeNumberArray(VT_UI1, bytes, count).Detach();
 }
 
 void PutBytes(VARIANT* value, const std::vector<uint8_t>& bytes) { PutBytes(value, bytes.data(), bytes.size()); }

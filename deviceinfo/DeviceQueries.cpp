@@ -78,9 +78,9 @@ STDMETHODIMP EventInfoObj::GetDevices(VARIANT* DevNames, VARIANT* CheckSums, VAR
         SafeArray nameArray = MakeBstrArray(names);
         SafeArray checkSumArray = MakeBstrArray(checkSums);
         SafeArray addressArray = MakeBstrArray(addresses);
-        PutArray(DevNames, VT_BSTR, nameArray);
-        PutArray(CheckSums, VT_BSTR, checkSumArray);
-        PutArray(PBAddrs, VT_BSTR, addressArray);
+        PutArray(DevNames, VT_BSTR, std::move(nameArray));
+        PutArray(CheckSums, VT_BSTR, std::move(checkSumArray));
+        PutArray(PBAddrs, VT_BSTR, std::move(addressArray));
         if (count == 0) *pError = IUMC_ERROR_XMLFILE_NODEV;
         return S_OK;
     });
@@ -100,8 +100,8 @@ STDMETHODIMP EventInfoObj::GetTOs(BSTR DevName, VARIANT* TONames, VARIANT* RTAdd
         const TechnologyObjects tos = CollectTechnologyObjects(device.Get(), false);
         SafeArray nameArray = MakeBstrArray(tos.names);
         SafeArray addressArray = MakeBstrArray(tos.addresses);
-        PutArray(TONames, VT_BSTR, nameArray);
-        PutArray(RTAddrs, VT_BSTR, addressArray);
+        PutArray(TONames, VT_BSTR, std::move(nameArray));
+        PutArray(RTAddrs, VT_BSTR, std::move(addressArray));
         // Child nodes that are not elements mark the TO information as corrupt;
         // the TOs found are still returned.
         if (static_cast<long>(tos.names.size()) < tos.childCount) *pError = IUMC_ERROR_XMLFILE_TOINFO;
@@ -125,9 +125,9 @@ STDMETHODIMP EventInfoObj::GetTOsWithTypes(BSTR DevName, VARIANT* TONames, VARIA
         SafeArray nameArray = MakeBstrArray(tos.names);
         SafeArray addressArray = MakeBstrArray(tos.addresses);
         SafeArray typeArray = MakeBstrArray(tos.typeIds);
-        PutArray(TONames, VT_BSTR, nameArray);
-        PutArray(RTAddrs, VT_BSTR, addressArray);
-        PutArray(TypeIDs, VT_BSTR, typeArray);
+        PutArray(TONames, VT_BSTR, std::move(nameArray));
+        PutArray(RTAddrs, VT_BSTR, std::move(addressArray));
+        PutArray(TypeIDs, VT_BSTR, std::move(typeArray));
         return S_OK;
     });
 }

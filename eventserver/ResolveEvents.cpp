@@ -308,11 +308,11 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
             EventOutputData out(outputs);
             for (ULONG k = 0; k < count; ++k) resolver.ResolveEvent(batch, int64_t(lowerBound) + k, out, k);
         }
-        PutArray(alarmTypes, VT_I4, outputs.alarmTypes);
-        PutArray(categoryIds, VT_I4, outputs.categories);
-        PutArray(attributeIds, VT_VARIANT, outputs.ids);
-        PutArray(attributeValues, VT_VARIANT, outputs.values);
-        PutArray(results, VT_I4, outputs.results);
+        PutArray(alarmTypes, VT_I4, std::move(outputs.alarmTypes));
+        PutArray(categoryIds, VT_I4, std::move(outputs.categories));
+        PutArray(attributeIds, VT_VARIANT, std::move(outputs.ids));
+        PutArray(attributeValues, VT_VARIANT, std::move(outputs.values));
+        PutArray(results, VT_I4, std::move(outputs.results));
         return resolver.FormatFailed() ? S_FALSE : S_OK;
     });
 }

@@ -46,8 +46,8 @@ STDMETHODIMP EventInfoObj::GetCategories(LONG eventClassMask, VARIANT* categoryI
                 ++k;
             }
         }
-        PutArray(categoryIds, VT_I4, ids);
-        PutArray(descriptions, VT_BSTR, texts);
+        PutArray(categoryIds, VT_I4, std::move(ids));
+        PutArray(descriptions, VT_BSTR, std::move(texts));
         return S_OK;
     });
 }
@@ -82,9 +82,9 @@ STDMETHODIMP EventInfoObj::GetCategoryAttributes(LONG categoryId, VARIANT* attri
                 ++k;
             }
         }
-        PutArray(attributeIds, VT_I4, idArray);
-        PutArray(valueTypes, VT_I2, typeArray);
-        PutArray(descriptions, VT_BSTR, textArray);
+        PutArray(attributeIds, VT_I4, std::move(idArray));
+        PutArray(valueTypes, VT_I2, std::move(typeArray));
+        PutArray(descriptions, VT_BSTR, std::move(textArray));
         return S_OK;
     });
 }
@@ -127,7 +127,7 @@ STDMETHODIMP EventInfoObj::SelectAttributes(LONG handle, LONG categoryId, VARIAN
             }
         }
         (*selections)[categoryId] = std::move(selected);
-        PutArray(results, VT_I4, resultArray);
+        PutArray(results, VT_I4, std::move(resultArray));
         return refused ? S_FALSE : S_OK;
     });
 }
@@ -138,7 +138,7 @@ STDMETHODIMP EventInfoObj::GetSelectedAttributes(LONG handle, LONG categoryId, V
     if (!selection || selection->empty()) return E_INVALIDARG;
     return ComBoundary([&] {
         SafeArray ids = MakeIdArray(*selection);
-        PutArray(attributeIds, VT_I4, ids);
+        PutArray(attributeIds, VT_I4, std::move(ids));
         return S_OK;
     });
 }

@@ -156,27 +156,12 @@ private:
     T* m_data = nullptr;
 };
 
-// A VT_I4 vector (lower bound 0) of a set's ids in ascending order.
-inline SafeArray MakeIdArray(const std::set<int32_t>& ids) {
-    SafeArray array = SafeArray::CreateVector(VT_I4, static_cast<ULONG>(ids.size()));
-    if (!ids.empty()) {
-        SafeArrayData<LONG> data(array.Get());
-        size_t k = 0;
-        for (int32_t id : ids) data[k++] = id;
-    }
-    return array;
-}
+// --- Arrays given to callers and read from them ---------------------------------
 
-// Hands an array to an output VARIANT, whose earlier content is not released.
-inline void PutArray(VARIANT* target, VARTYPE elementType, SafeArray& array) {
-    VariantInit(target);
-    V_VT(target) = static_cast<VARTYPE>(VT_ARRAY | elementType);
-    V_ARRAY(target) = array.Detach();
-}
-
-// A VT_BSTR vector (lower bound 0) holding copies of the texts.
-inline SafeArray MakeBstrArray(const std::vector<std::wstring>& texts) {
-    SafeArray array = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(texts.size()));
+// One-dimensional arrays with the given lower bound, holding copies of the
+// values; raise E_OUTOFMEMORY when they cannot be made.
+inline SafeArray MakeBstrArray(const std::vector<std::wstring>& texts, LONG lowerBound = 0) {
+    SafeArray array = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(texts.size()), lowerBound);
     if (!texts.empty()) {
         SafeArrayData<BSTR> data(array.Get());
         for (size_t k = 0; k < texts.size(); ++k) data[k] = Bstr(texts[k]).Detach();
@@ -184,12 +169,67 @@ inline SafeArray MakeBstrArray(const std::vector<std::wstring>& texts) {
     return array;
 }
 
-// A VT_UI1 vector (lower bound 0) holding a copy of the first `count` bytes.
-inline SafeArray MakeByteArray(const uint8_t* bytes, size_t count) {
-    SafeArray array = SafeArray::CreateVector(VT_UI1, static_cast<ULONG>(count));
+template <class T>
+SafeArray MakeNumberArray(VARTYPE type, const T* values, size_t count, LONG lowerBound = 0) {
+    SafeArray array = SafeArray::CreateVector(type, static_cast<ULONG>(count), lowerBound);
     if (count) {
-        SafeArrayData<uint8_t> data(array.Get());
-        std::memcpy(data.Get(), bytes, count);
+        SafeArrayData<T> data(array.Get());
+        std::memcpy(data.Get(), values, count * sizeof(T));
     }
     return array;
+}
+
+template <class T>
+SafeArray MakeNumberArray(VARTYPE type, const std::vector<T>& values, LONG lowerBound = 0) {
+    return MakeNumberArray(type, values.data(), values.size(), lowerBound);
+}
+
+// The ids of a set in ascending order, as VT_I4.
+inline SafeArray MakeIdArray(const std::set<int32_t>& ids) {
+    return MakeNumberArray(VT_I4, std::vector<LONG>(ids.begin(), ids.end()));
+}
+
+// An array of VARIANTs that takes the values over.
+inline SafeArray MakeVariantArray(std::vector<Variant> items, LONG lowerBound = 0) {
+    SafeArray array = SafeArray::CreateVector(VT_VARIANT, static_cast<ULONG>(items.size()), lowerBound);
+    if (!items.empty()) {
+        SafeArrayData<VARIANT> data(array.Get());
+        for (size_t k = 0; k < items.size(); ++k) data[k] = items[k].Detach();
+    }
+    return array;
+}
+
+// Hands an array to an output VARIANT, whose earlier content is not released.
+inline void PutArray(VARIANT* target, VARTYPE elementType, SafeArray array) {
+    VariantInit(target);
+    V_VT(target) = static_cast<VARTYPE>(VT_ARRAY | elementType);
+    V_ARRAY(target) = array.Detach();
+}
+
+// A VARIANT that holds the array.
+inline Variant ArrayVariant(VARTYPE elementType, SafeArray array) {
+    Variant value;
+    PutArray(value.Get(), elementType, std::move(array));
+    return value;
+}
+
+// The elements of a one-dimensional VT_ARRAY|elementType value by its own
+// bounds; empty for a value that holds no such array.
+template <class T>
+std::vector<T> ArrayElements(const VARIANT& value, VARTYPE elementType) {
+    std::vector<T> out;
+    SAFEARRAY* array = V_VT(&value) == (VT_ARRAY | elementType) ? V_ARRAY(&value) : nullptr;
+    if (!array || array->cDims != 1 || array->cbElements != sizeof(T)) return out;
+    const T* data = nullptr;
+    if (FAILED(SafeArrayAccessData(array, reinterpret_cast<void**>(const_cast<T**>(&data))))) return out;
+    if (data) out.assign(data, data + array->rgsabound[0].cElements);
+    SafeArrayUnaccessData(array);
+    return out;
+}
+
+// The strings of a VT_ARRAY|VT_BSTR value; a null string reads as empty.
+inline std::vector<std::wstring> ArrayTexts(const VARIANT& value) {
+    std::vector<std::wstring> texts;
+    for (BSTR text : ArrayElements<BSTR>(value, VT_BSTR)) texts.emplace_back(text ? text : L"", SysStringLen(text));
+    return texts;
 }

@@ -19,7 +19,6 @@
 #include "component/ComBoundary.h"
 #include "loading/ProjectLoad.h"
 #include "deviceinfo/ConnectionParameterTables.h"
-#include "tools/common/VariantArrays.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -133,16 +132,16 @@ void PrintModelSummary() {
 void PrintCategories(IEventModel* b) {
     Variant ids, descriptions;
     b->GetCategories(0x70, ids.Get(), descriptions.Get());
-    const auto categoryIds = Numbers<LONG>(*ids.Get());
-    const auto texts = Texts(*descriptions.Get());
+    const auto categoryIds = ArrayElements<LONG>(*ids.Get(), VT_I4);
+    const auto texts = ArrayTexts(*descriptions.Get());
     std::printf("\nCategories and their attributes (interface B):\n");
     for (size_t i = 0; i < categoryIds.size(); ++i) {
         std::printf("  0x%06lX  %s\n", static_cast<unsigned long>(categoryIds[i]), Utf8(texts[i]).c_str());
         Variant attributeIds, types, attributeTexts;
         b->GetCategoryAttributes(categoryIds[i], attributeIds.Get(), types.Get(), attributeTexts.Get());
-        const auto attributes = Numbers<LONG>(*attributeIds.Get());
-        const auto valueTypes = Numbers<SHORT>(*types.Get());
-        const auto names = Texts(*attributeTexts.Get());
+        const auto attributes = ArrayElements<LONG>(*attributeIds.Get(), VT_I4);
+        const auto valueTypes = ArrayElements<SHORT>(*types.Get(), VT_I2);
+        const auto names = ArrayTexts(*attributeTexts.Get());
         for (size_t k = 0; k < attributes.size(); ++k)
             std::printf("      attribute %5ld  type %2d  %s\n", static_cast<long>(attributes[k]), valueTypes[k],
                         Utf8(names[k]).c_str());
@@ -157,7 +156,7 @@ void PrintMessageIds(IEventMessageIds* a, const wchar_t* source) {
         std::printf("0x%08lX\n", static_cast<unsigned long>(hr));
         return;
     }
-    for (const auto& id : Texts(*ids.Get())) std::printf("%s ", Utf8(id).c_str());
+    for (const auto& id : ArrayTexts(*ids.Get())) std::printf("%s ", Utf8(id).c_str());
     std::printf("\n");
 }
 
@@ -173,7 +172,7 @@ void ResolveBatch(IEventModel* b, const std::vector<DemoEvent>& events, LONG lan
     // Select the message text and every other attribute of each category.
     Variant ids, descriptions;
     b->GetCategories(0x70, ids.Get(), descriptions.Get());
-    for (LONG category : Numbers<LONG>(*ids.Get())) {
+    for (LONG category : ArrayElements<LONG>(*ids.Get(), VT_I4)) {
         Variant attributeIds, types, texts, results;
         if (b->GetCategoryAttributes(category, attributeIds.Get(), types.Get(), texts.Get()) != S_OK) continue;
         if (V_VT(attributeIds.Get()) == VT_EMPTY) continue;
@@ -186,8 +185,8 @@ void ResolveBatch(IEventModel* b, const std::vector<DemoEvent>& events, LONG lan
         sources.push_back(event.source);
     }
     Variant nameArray, sourceArray, infoArray, paramArray;
-    PutArray(nameArray.Get(), VT_BSTR, TextArray(names));
-    PutArray(sourceArray.Get(), VT_BSTR, TextArray(sources));
+    PutArray(nameArray.Get(), VT_BSTR, MakeBstrArray(names));
+    PutArray(sourceArray.Get(), VT_BSTR, MakeBstrArray(sources));
     SafeArray infos = SafeArray::CreateVector(VT_VARIANT, static_cast<ULONG>(events.size()));
     SafeArray params = SafeArray::CreateVector(VT_VARIANT, static_cast<ULONG>(events.size()));
     {
@@ -207,12 +206,12 @@ void ResolveBatch(IEventModel* b, const std::vector<DemoEvent>& events, LONG lan
     std::printf("\nResolveEvents, language 0x%04lX: 0x%08lX\n", static_cast<unsigned long>(language),
                 static_cast<unsigned long>(hr));
     std::printf("  %-16s %-20s %-9s %4s %-10s  %s\n", "message", "source", "category", "type", "result", "text");
-    const auto types = Numbers<LONG>(*alarmTypes.Get());
-    const auto categories = Numbers<LONG>(*categoryIds.Get());
-    const auto codes = Numbers<LONG>(*results.Get());
-    std::vector<VARIANT> values = Numbers<VARIANT>(*attributeValues.Get());
+    const auto types = ArrayElements<LONG>(*alarmTypes.Get(), VT_I4);
+    const auto categories = ArrayElements<LONG>(*categoryIds.Get(), VT_I4);
+    const auto codes = ArrayElements<LONG>(*results.Get(), VT_I4);
+    std::vector<VARIANT> values = ArrayElements<VARIANT>(*attributeValues.Get(), VT_VARIANT);
     for (size_t k = 0; k < events.size() && k < codes.size(); ++k) {
-        const auto texts = Texts(values[k]);
+        const auto texts = ArrayTexts(values[k]);
         std::printf("  %-16s %-20s 0x%06lX %4ld 0x%08lX  %s\n", Utf8(names[k]).c_str(), Utf8(sources[k]).c_str(),
                     static_cast<unsigned long>(categories[k]), static_cast<long>(types[k]),
                     static_cast<unsigned long>(codes[k]), texts.empty() ? "" : Utf8(texts[0]).c_str());
@@ -260,7 +259,7 @@ std::vector<std::wstring> DeviceNames(IUnknown* object) {
     tagAlarmTypes alarms{};
     tagIUMCErrors error{};
     info->GetDevices(names.Get(), checkSums.Get(), addresses.Get(), &alarms, &error);
-    return Texts(*names.Get());
+    return ArrayTexts(*names.Get());
 }
 
 void PrintEventServerView(IUnknown* object) {
@@ -285,7 +284,7 @@ std::string VariantText(VARIANT& value) {
     if (V_VT(&value) == (VT_ARRAY | VT_UI1)) {
         std::string bytes;
         char hex[8];
-        for (BYTE b : Numbers<BYTE>(value)) {
+        for (BYTE b : ArrayElements<BYTE>(value, VT_UI1)) {
             std::snprintf(hex, sizeof hex, "%02X ", b);
             bytes += hex;
         }
@@ -344,18 +343,18 @@ void PrintDeviceView(IUnknown* object) {
     const HRESULT hr = info->GetDevices(names.Get(), checkSums.Get(), addresses.Get(), &alarms, &error);
     std::printf("\nDevices (IUMCInfo::GetDevices: 0x%08lX, alarm types 0x%X, error %d):\n",
                 static_cast<unsigned long>(hr), alarms, error);
-    const auto devices = Texts(*names.Get());
-    const auto sums = Texts(*checkSums.Get());
-    const auto addressTexts = Texts(*addresses.Get());
+    const auto devices = ArrayTexts(*names.Get());
+    const auto sums = ArrayTexts(*checkSums.Get());
+    const auto addressTexts = ArrayTexts(*addresses.Get());
     for (size_t i = 0; i < devices.size(); ++i) {
         std::printf("  %-14s checksum %-10s address %s\n", Utf8(devices[i]).c_str(), Utf8(sums[i]).c_str(),
                     Utf8(addressTexts[i]).c_str());
         Variant toNames, runtimeAddresses, typeIds;
         tagIUMCErrors toError{};
         info->GetTOsWithTypes(Bstr(devices[i]).Get(), toNames.Get(), runtimeAddresses.Get(), typeIds.Get(), &toError);
-        const auto tos = Texts(*toNames.Get());
-        const auto rt = Texts(*runtimeAddresses.Get());
-        const auto types = Texts(*typeIds.Get());
+        const auto tos = ArrayTexts(*toNames.Get());
+        const auto rt = ArrayTexts(*runtimeAddresses.Get());
+        const auto types = ArrayTexts(*typeIds.Get());
         for (size_t k = 0; k < tos.size(); ++k)
             std::printf("      TO %-12s runtime address %-4s type %s\n", Utf8(tos[k]).c_str(), Utf8(rt[k]).c_str(),
                         k < types.size() ? Utf8(types[k]).c_str() : "");

@@ -20,7 +20,6 @@
 #include "component/EventInfoObj.h"
 #include "loading/ProjectLoad.h"
 #include "loading/XmlAccess.h"
-#include "tools/common/VariantArrays.h"
 #include "tools/eventinfo/CommandLine.h"
 #include "tools/eventinfo/Lint.h"
 #include "tools/eventinfo/Report.h"
@@ -88,7 +87,7 @@ std::string ValueText(const VARIANT& value) {
     case VT_EMPTY: return "";
     case VT_ARRAY | VT_UI1: {
         std::string bytes;
-        for (BYTE b : Numbers<BYTE>(value)) bytes += (bytes.empty() ? "" : " ") + Hex(b, 2).substr(2);
+        for (BYTE b : ArrayElements<BYTE>(value, VT_UI1)) bytes += (bytes.empty() ? "" : " ") + Hex(b, 2).substr(2);
         return bytes;
     }
     case VT_BOOL: return V_BOOL(&value) ? "true" : "false";
@@ -219,9 +218,9 @@ Devices GetDevices(Session& session) {
     const HRESULT hr =
         session.Get<IUMCInfo>()->GetDevices(names.Get(), sums.Get(), addresses.Get(), &devices.alarmTypes, &error);
     if (FAILED(hr)) throw Failure{kExitNotLoaded, "GetDevices failed (" + Hex(static_cast<uint32_t>(hr)) + ")"};
-    devices.names = Texts(*names.Get());
-    devices.checkSums = Texts(*sums.Get());
-    devices.addresses = Texts(*addresses.Get());
+    devices.names = ArrayTexts(*names.Get());
+    devices.checkSums = ArrayTexts(*sums.Get());
+    devices.addresses = ArrayTexts(*addresses.Get());
     return devices;
 }
 
@@ -249,7 +248,7 @@ void AddTos(Session& session, const std::wstring& device, Table& table, bool wit
         throw Failure{kExitUsage, "no device " + Utf8(device) + " can be queried (IUMC error " + std::to_string(error) +
                                       ", " + Hex(static_cast<uint32_t>(hr)) + ")"};
     }
-    const auto tos = Texts(*names.Get()), runtime = Texts(*addresses.Get()), typeIds = Texts(*types.Get());
+    const auto tos = ArrayTexts(*names.Get()), runtime = ArrayTexts(*addresses.Get()), typeIds = ArrayTexts(*types.Get());
     for (size_t i = 0; i < tos.size(); ++i) {
         std::vector<std::string> row = {Utf8(tos[i]), i < runtime.size() ? Utf8(runtime[i]) : "",
                                         i < typeIds.size() ? Utf8(typeIds[i]) : ""};
@@ -308,8 +307,8 @@ std::vector<CategoryRow> GetCategories(Session& session, const std::string& even
         if (eventClass == "conditional" && code != EVENT_CLASS_CONDITIONAL) continue;
         Variant ids, descriptions;
         if (FAILED(model->GetCategories(code, ids.Get(), descriptions.Get()))) continue;
-        const auto idList = Numbers<LONG>(*ids.Get());
-        const auto texts = Texts(*descriptions.Get());
+        const auto idList = ArrayElements<LONG>(*ids.Get(), VT_I4);
+        const auto texts = ArrayTexts(*descriptions.Get());
         // One position per category of the model; those of other classes stay 0.
         for (size_t i = 0; i < idList.size(); ++i)
             if (idList[i] != 0) out.push_back({idList[i], code, i < texts.size() ? texts[i] : L""});
@@ -349,9 +348,9 @@ void AddAttributes(Session& session, int32_t categoryId, Table& table, bool with
         if (withCategory) return;
         throw Failure{kExitUsage, "no category has the id " + std::to_string(categoryId)};
     }
-    const auto idList = Numbers<LONG>(*ids.Get());
-    const auto typeList = Numbers<SHORT>(*types.Get());
-    const auto texts = Texts(*descriptions.Get());
+    const auto idList = ArrayElements<LONG>(*ids.Get(), VT_I4);
+    const auto typeList = ArrayElements<SHORT>(*types.Get(), VT_I2);
+    const auto texts = ArrayTexts(*descriptions.Get());
     const auto& attributes = session.View().m_model.m_mapAttributes;
     for (size_t i = 0; i < idList.size(); ++i) {
         const auto found = attributes.find(idList[i]);
@@ -401,7 +400,7 @@ void AddMessages(Session& session, int32_t categoryId, const std::vector<std::ws
 std::vector<std::wstring> CategoryMessageIds(Session& session, int32_t categoryId) {
     Variant ids;
     if (FAILED(session.Get<IEventMessageIds>()->GetCategoryMessageIds(categoryId, ids.Get()))) return {};
-    return Texts(*ids.Get());
+    return ArrayTexts(*ids.Get());
 }
 
 // ---- resolve, languages -----------------------------------------------------
@@ -463,8 +462,8 @@ Report Resolve(Session& session, const CommandLine& line) {
     }
 
     Variant names, sources, infos, params;
-    PutArray(names.Get(), VT_BSTR, TextArray({message}));
-    PutArray(sources.Get(), VT_BSTR, TextArray({source}));
+    PutArray(names.Get(), VT_BSTR, MakeBstrArray({message}));
+    PutArray(sources.Get(), VT_BSTR, MakeBstrArray({source}));
     SafeArray infoArray = SafeArray::CreateVector(VT_VARIANT, 1);
     SafeArray paramArray = SafeArray::CreateVector(VT_VARIANT, 1);
     {
@@ -480,11 +479,11 @@ Report Resolve(Session& session, const CommandLine& line) {
                                             attributeIds.Get(), attributeValues.Get(), results.Get());
     model->DeleteSubscription(handle);
 
-    const auto types = Numbers<LONG>(*alarmTypes.Get());
-    const auto categories = Numbers<LONG>(*categoryIds.Get());
-    const auto codes = Numbers<LONG>(*results.Get());
-    const auto idVariants = Numbers<VARIANT>(*attributeIds.Get());
-    const auto valueVariants = Numbers<VARIANT>(*attributeValues.Get());
+    const auto types = ArrayElements<LONG>(*alarmTypes.Get(), VT_I4);
+    const auto categories = ArrayElements<LONG>(*categoryIds.Get(), VT_I4);
+    const auto codes = ArrayElements<LONG>(*results.Get(), VT_I4);
+    const auto idVariants = ArrayElements<VARIANT>(*attributeIds.Get(), VT_VARIANT);
+    const auto valueVariants = ArrayElements<VARIANT>(*attributeValues.Get(), VT_VARIANT);
     Report report;
     report.push_back(Table{"event",
                            {{"message"}, {"source"}, {"hresult"}, {"result"}, {"category", true}, {"alarm type", true}},
@@ -494,8 +493,8 @@ Report Resolve(Session& session, const CommandLine& line) {
                              types.empty() ? "" : std::to_string(types[0])}}});
     Table values{"attribute values", {{"id", true}, {"name"}, {"value"}}, {}};
     if (!idVariants.empty() && !valueVariants.empty()) {
-        const auto ids = Numbers<LONG>(idVariants[0]);
-        const auto texts = Texts(valueVariants[0]);
+        const auto ids = ArrayElements<LONG>(idVariants[0], VT_I4);
+        const auto texts = ArrayTexts(valueVariants[0]);
         const auto& attributes = session.View().m_model.m_mapAttributes;
         for (size_t i = 0; i < ids.size(); ++i) {
             const auto found = attributes.find(ids[i]);
@@ -600,7 +599,7 @@ int Run(const CommandLine& line) {
         }
         if (FAILED(hr)) throw Failure{kExitUsage, "no category or event source " + target + " is known"};
         Table table = MessageTable();
-        AddMessages(session, categoryId, Texts(*ids.Get()), table);
+        AddMessages(session, categoryId, ArrayTexts(*ids.Get()), table);
         report.push_back(std::move(table));
     } else if (command == "resolve") {
         report = Resolve(session, line);
@@ -654,7 +653,7 @@ private:
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+static int RunInspector(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(Utf8(argv[i]));
     const ParsedCommandLine parsed = ParseCommandLine(args);
@@ -685,5 +684,20 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     std::fflush(stdout);
+    return status;
+}
+
+// The wrapper for Linux names a file in EVENTINFO_STATUS_FILE: the status
+// written there tells a run that ended by itself from one that was stopped
+// from outside, whose exit status cannot be trusted.
+int wmain(int argc, wchar_t** argv) {
+    const int status = RunInspector(argc, argv);
+    std::fflush(stdout);
+    if (const wchar_t* path = _wgetenv(L"EVENTINFO_STATUS_FILE"); path && *path) {
+        if (FILE* file = _wfopen(path, L"w")) {
+            std::fprintf(file, "%d\n", status);
+            std::fclose(file);
+        }
+    }
     return status;
 }
