@@ -43,17 +43,17 @@ void ExpectNames(const VARIANT& ids, const Names& expected) {
 }  // namespace
 
 TEST_F(InterfaceA, MessageIdsInDocumentOrder) {
-    Var ids;
-    ASSERT_EQ(m_a->GetCategoryMessageIds(0x200001, &ids), S_OK);
+    Variant ids;
+    ASSERT_EQ(m_a->GetCategoryMessageIds(0x200001, ids.Get()), S_OK);
     ExpectNames(*ids, kU7sqIds);
 
-    Var none;  // no message element: an empty array, not VT_EMPTY
-    ASSERT_EQ(m_a->GetCategoryMessageIds(0x200021, &none), S_OK);
+    Variant none;  // no message element: an empty array, not VT_EMPTY
+    ASSERT_EQ(m_a->GetCategoryMessageIds(0x200021, none.Get()), S_OK);
     ExpectNames(*none, {});
 
     Bstr path(L"/D1/U7SQ");
-    Var fromSource;
-    ASSERT_EQ(m_a->GetSourceMessageIds(path.Get(), &fromSource), S_OK);
+    Variant fromSource;
+    ASSERT_EQ(m_a->GetSourceMessageIds(path.Get(), fromSource.Get()), S_OK);
     ExpectNames(*fromSource, kU7sqIds);
 }
 
@@ -89,12 +89,12 @@ TEST_F(InterfaceA, RefusalsLeaveTheOutputAlone) {
 }
 
 TEST_F(InterfaceA, LateBoundCalls) {
-    Var ids;
-    ASSERT_EQ(InvokeByName(m_a.Get(), L"GetCategoryMessageIds", {Long(0x200001), ByRef(&ids)}).hr, S_OK);
+    Variant ids;
+    ASSERT_EQ(InvokeByName(m_a.Get(), L"GetCategoryMessageIds", {Long(0x200001), ByRef(ids.Get())}).hr, S_OK);
     ExpectNames(*ids, kU7sqIds);
 
-    Var unknown;
-    const InvokeResult refused = InvokeByName(m_a.Get(), L"GetSourceMessageIds", {Text(L"/D2/U7SQ"), ByRef(&unknown)});
+    Variant unknown;
+    const InvokeResult refused = InvokeByName(m_a.Get(), L"GetSourceMessageIds", {Text(L"/D2/U7SQ"), ByRef(unknown.Get())});
     EXPECT_EQ(refused.hr, DISP_E_EXCEPTION);
     EXPECT_EQ(refused.scode, E_INVALIDARG);
 }
@@ -108,7 +108,7 @@ TEST(InterfaceAWithoutElement, NullCategoryNodeGivesEPointer) {
     const ComPtr<IEventInfoInit> object = CreateObjectOver<IEventInfoInit>(project);
     ComPtr<IEventMessageIds> a;
     ASSERT_EQ(object.As(&a), S_OK);
-    Var ids;
-    EXPECT_EQ(a->GetCategoryMessageIds(0x200001, &ids), E_POINTER);
+    Variant ids;
+    EXPECT_EQ(a->GetCategoryMessageIds(0x200001, ids.Get()), E_POINTER);
     EXPECT_EQ(V_VT(&*ids), VT_EMPTY);
 }

@@ -55,30 +55,30 @@ constexpr char kProject[] = R"(<Root>
 
 struct Resolved {
     HRESULT hr = E_FAIL;
-    Var reserved, alarmTypes, categoryIds, attributeIds, attributeValues, results;
+    Variant reserved, alarmTypes, categoryIds, attributeIds, attributeValues, results;
 
     Ids Results() const { return LongsOf(*results); }
     // The attribute values of event i, or {"<empty>"} when there are none.
     Texts Values(LONG i) const {
-        Var element = ElementOf(*attributeValues, i);
-        return V_VT(&element) == VT_EMPTY ? Texts{L"<empty>"} : TextsOf(*element);
+        Variant element = ElementOf(*attributeValues, i);
+        return V_VT(element.Get()) == VT_EMPTY ? Texts{L"<empty>"} : TextsOf(*element);
     }
     Ids SelectedIds(LONG i) const {
-        Var element = ElementOf(*attributeIds, i);
-        return V_VT(&element) == VT_EMPTY ? Ids{} : LongsOf(*element);
+        Variant element = ElementOf(*attributeIds, i);
+        return V_VT(element.Get()) == VT_EMPTY ? Ids{} : LongsOf(*element);
     }
     void ExpectAllEmpty() const {
-        for (const Var* output : {&reserved, &alarmTypes, &categoryIds, &attributeIds, &attributeValues, &results})
+        for (const Variant* output : {&reserved, &alarmTypes, &categoryIds, &attributeIds, &attributeValues, &results})
             EXPECT_EQ(V_VT(&**output), VT_EMPTY);
     }
 };
 
 // Calls through the vtable, which is the only way to see S_FALSE.
-Resolved Resolve(IEventModel* b, LONG handle, LONG language, const Var& names, const Var& sources,
-                 const Var& paramInfo = Var(), const Var& params = Var()) {
+Resolved Resolve(IEventModel* b, LONG handle, LONG language, const Variant& names, const Variant& sources,
+                 const Variant& paramInfo = Variant(), const Variant& params = Variant()) {
     Resolved r;
-    r.hr = b->ResolveEvents(handle, language, *names, *sources, *paramInfo, *params, &r.reserved, &r.alarmTypes,
-                            &r.categoryIds, &r.attributeIds, &r.attributeValues, &r.results);
+    r.hr = b->ResolveEvents(handle, language, *names, *sources, *paramInfo, *params, r.reserved.Get(), r.alarmTypes.Get(),
+                            r.categoryIds.Get(), r.attributeIds.Get(), r.attributeValues.Get(), r.results.Get());
     return r;
 }
 
@@ -90,8 +90,8 @@ protected:
         ASSERT_EQ(m_b->CreateSubscription(&m_handle), S_OK);
     }
     void Select(LONG category, const Ids& ids) {
-        Var results;
-        ASSERT_EQ(m_b->SelectAttributes(m_handle, category, *Longs(ids), &results), S_OK);
+        Variant results;
+        ASSERT_EQ(m_b->SelectAttributes(m_handle, category, *LongArray(ids), results.Get()), S_OK);
     }
     // One event's call result, event result and first attribute value.
     struct Outcome {
@@ -100,9 +100,9 @@ protected:
         std::wstring text;
         bool operator==(const Outcome& o) const { return call == o.call && result == o.result && text == o.text; }
     };
-    Outcome Single(const wchar_t* name, const wchar_t* source, LONG language, Var paramInfo = Var(),
-                   Var params = Var()) {
-        const Resolved r = Resolve(m_b.Get(), m_handle, language, TextVector({name}), TextVector({source}),
+    Outcome Single(const wchar_t* name, const wchar_t* source, LONG language, Variant paramInfo = Variant(),
+                   Variant params = Variant()) {
+        const Resolved r = Resolve(m_b.Get(), m_handle, language, TextArray({name}), TextArray({source}),
                                    Variants(std::move(paramInfo)), Variants(std::move(params)));
         if (FAILED(r.hr)) return {r.hr, 0, L""};
         return {r.hr, r.Results()[0], r.Values(0)[0]};
@@ -117,8 +117,8 @@ protected:
 
 TEST_F(Resolution, EachPathOfABatch) {
     Select(kUserAlarms, {-1});
-    const Var names = TextVector({L"Alarm1", L"Alarm1", L"Alarm1", L"TO_ALARM30001", L"Alarm99", L"Alarm1"});
-    const Var sources = TextVector({L"/D1/U7SQ", L"/D1/NOPE", L"/D1/RT6", L"/D1/RT5", L"/D1/U7SQ", L"/d1/u7sq"});
+    const Variant names = TextArray({L"Alarm1", L"Alarm1", L"Alarm1", L"TO_ALARM30001", L"Alarm99", L"Alarm1"});
+    const Variant sources = TextArray({L"/D1/U7SQ", L"/D1/NOPE", L"/D1/RT6", L"/D1/RT5", L"/D1/U7SQ", L"/d1/u7sq"});
     const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, names, sources);
     ASSERT_EQ(r.hr, S_OK);
     EXPECT_EQ(r.Results(), (Ids{0, kFailed, kFailed, 0, kFailed, kFailed}));
@@ -157,8 +157,8 @@ TEST_F(Resolution, MessageTextFallbacks) {
 
 TEST_F(Resolution, AttributeValuesInIdOrder) {
     Select(kUserAlarms, {kSeverity, 5052, 5051, 1, -1});
-    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, TextVector({L"Alarm1", L"Alarm2"}),
-                               TextVector({L"/D1/U7SQ", L"/D1/U7SQ"}));
+    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, TextArray({L"Alarm1", L"Alarm2"}),
+                               TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}));
     ASSERT_EQ(r.hr, S_OK);
     EXPECT_EQ(r.SelectedIds(0), (Ids{-1, 1, kSeverity, 5051, 5052}));
     // Message text, ProcPara1, Severity, MSG0407, MSG0009; a missing XML
@@ -171,36 +171,36 @@ TEST_F(Resolution, BoundsOfTheInputArrays) {
     Select(kUserAlarms, {-1});
     struct Row {
         const char* what;
-        Var names, sources, params;
+        Variant names, sources, params;
         Ids results;
         Texts texts;  // first value of each event
     };
-    auto user = [] { return Variants(Bytes({0x01, 0x2C})); };
+    auto user = [] { return Variants(ByteArray({0x01, 0x2C})); };
     Row rows[] = {
-        {"lower bound 1", TextVector({L"Alarm1", L"Alarm2"}, 1), TextVector({L"/D1/U7SQ", L"/D1/U7SQ"}, 1), Var(),
+        {"lower bound 1", TextArray({L"Alarm1", L"Alarm2"}, 1), TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}, 1), Variant(),
          {0, 0}, {L"de", L"fr"}},
-        {"fewer sources", TextVector({L"Alarm1", L"Alarm2"}), TextVector({L"/D1/U7SQ"}), Var(), {0, kFailed},
+        {"fewer sources", TextArray({L"Alarm1", L"Alarm2"}), TextArray({L"/D1/U7SQ"}), Variant(), {0, kFailed},
          {L"de", L"<empty>"}},
-        {"sources from 1", TextVector({L"Alarm1", L"Alarm2"}), TextVector({L"/D1/U7SQ", L"/D1/U7SQ"}, 1), Var(),
+        {"sources from 1", TextArray({L"Alarm1", L"Alarm2"}), TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}, 1), Variant(),
          {kFailed, 0}, {L"<empty>", L"fr"}},
-        {"fewer params", TextVector({L"Alarm17", L"Alarm17"}), TextVector({L"/D1/U7SQ", L"/D1/U7SQ"}),
+        {"fewer params", TextArray({L"Alarm17", L"Alarm17"}), TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}),
          Variants(user()), {0, 0}, {L"Level 300 mm", L"Level @1W%d@ mm"}},
         // Events are matched to parameters by index, not by position.
-        {"params from 0", TextVector({L"Alarm17", L"Alarm17"}, 1), TextVector({L"/D1/U7SQ", L"/D1/U7SQ"}, 1),
-         Variants(Var(), user()), {0, 0}, {L"Level 300 mm", L"Level @1W%d@ mm"}},
+        {"params from 0", TextArray({L"Alarm17", L"Alarm17"}, 1), TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}, 1),
+         Variants(Variant(), user()), {0, 0}, {L"Level 300 mm", L"Level @1W%d@ mm"}},
     };
     for (Row& row : rows) {
-        const Var info = Variants(Longs({1}), Longs({1}));
+        const Variant info = Variants(LongArray({1}), LongArray({1}));
         const Resolved r = Resolve(m_b.Get(), m_handle, 0x0407, row.names, row.sources, info, row.params);
         ASSERT_EQ(r.hr, S_OK) << row.what;
         const LONG low = Bounds(*row.names).first;
-        for (const Var* output : {&r.alarmTypes, &r.categoryIds, &r.attributeIds, &r.attributeValues, &r.results})
+        for (const Variant* output : {&r.alarmTypes, &r.categoryIds, &r.attributeIds, &r.attributeValues, &r.results})
             EXPECT_EQ(Bounds(**output), std::make_pair(low, low + 1)) << row.what;
         EXPECT_EQ(r.Results(), row.results) << row.what;
         for (LONG k = 0; k < 2; ++k) {
             EXPECT_EQ(r.Values(low + k)[0], row.texts[k]) << row.what << k;
-            Var inner = ElementOf(*r.attributeValues, low + k);
-            if (V_VT(&inner) != VT_EMPTY) {
+            Variant inner = ElementOf(*r.attributeValues, low + k);
+            if (V_VT(inner.Get()) != VT_EMPTY) {
                 EXPECT_EQ(Bounds(*inner).first, 0) << row.what;
             }
         }
@@ -212,24 +212,24 @@ TEST_F(Resolution, CallsThatCannotBeServed) {
     const struct Row {
         const char* what;
         LONG handle;
-        Var names, sources;
+        Variant names, sources;
     } rows[] = {
-        {"unknown handle", 99, TextVector({L"Alarm1"}), TextVector({L"/D1/U7SQ"})},
-        {"names not texts", m_handle, Longs({1}), TextVector({L"/D1/U7SQ"})},
-        {"sources missing", m_handle, TextVector({L"Alarm1"}), Var()},
-        {"names two-dimensional", m_handle, ArrayVar(VT_BSTR, SafeArrayCreate(VT_BSTR, 2, twoByTwo)),
-         TextVector({L"/D1/U7SQ"})},
-        {"sources two-dimensional", m_handle, TextVector({L"Alarm1"}),
-         ArrayVar(VT_BSTR, SafeArrayCreate(VT_BSTR, 2, twoByTwo))},
+        {"unknown handle", 99, TextArray({L"Alarm1"}), TextArray({L"/D1/U7SQ"})},
+        {"names not texts", m_handle, LongArray({1}), TextArray({L"/D1/U7SQ"})},
+        {"sources missing", m_handle, TextArray({L"Alarm1"}), Variant()},
+        {"names two-dimensional", m_handle, ArrayVariant(VT_BSTR, SafeArray(SafeArrayCreate(VT_BSTR, 2, twoByTwo))),
+         TextArray({L"/D1/U7SQ"})},
+        {"sources two-dimensional", m_handle, TextArray({L"Alarm1"}),
+         ArrayVariant(VT_BSTR, SafeArray(SafeArrayCreate(VT_BSTR, 2, twoByTwo)))},
     };
     for (const Row& row : rows) {
         const Resolved r = Resolve(m_b.Get(), row.handle, 0x0407, row.names, row.sources);
         EXPECT_EQ(r.hr, E_INVALIDARG) << row.what;
         r.ExpectAllEmpty();
     }
-    Var any;
-    EXPECT_EQ(m_b->ResolveEvents(m_handle, 0x0407, *TextVector({L"Alarm1"}), *TextVector({L"/D1/U7SQ"}), *any, *any,
-                                 &any, &any, &any, &any, &any, nullptr),
+    Variant any;
+    EXPECT_EQ(m_b->ResolveEvents(m_handle, 0x0407, *TextArray({L"Alarm1"}), *TextArray({L"/D1/U7SQ"}), *any, *any,
+                                 any.Get(), any.Get(), any.Get(), any.Get(), any.Get(), nullptr),
               E_INVALIDARG);
 }
 
@@ -244,13 +244,13 @@ TEST_F(Resolution, LanguageCheck) {
     };
     for (const auto& row : rows) {
         for (LONG handle : {m_handle, 12345L}) {  // the handle is not looked at
-            const Resolved r = Resolve(m_b.Get(), handle, row.language, Var(), Var());
+            const Resolved r = Resolve(m_b.Get(), handle, row.language, Variant(), Variant());
             EXPECT_EQ(r.hr, row.expected) << std::hex << row.language;
             r.ExpectAllEmpty();
         }
     }
     auto unloaded = CreateComponent<IEventModel>();
-    EXPECT_EQ(Resolve(unloaded.Get(), 0, 0x0407, Var(), Var()).hr, S_FALSE);
+    EXPECT_EQ(Resolve(unloaded.Get(), 0, 0x0407, Variant(), Variant()).hr, S_FALSE);
 }
 
 TEST_F(Resolution, ParametersFormattedByAlarmType) {
@@ -261,28 +261,28 @@ TEST_F(Resolution, ParametersFormattedByAlarmType) {
     struct Row {
         const wchar_t* name;
         const wchar_t* source;
-        Var info, params;
+        Variant info, params;
         bool formatted;
         const wchar_t* text;
     };
     Row rows[] = {
-        {L"Alarm17", L"/D1/U7SQ", Longs({1}), Variants(Bytes({0x01, 0x2C})), true, L"Level 300 mm"},
-        {L"Alarm17", L"/D1/U7SQ", Variants(I4(1)), Variants(Bytes({0x01, 0x2C})), true, L"Level 300 mm"},
-        {L"Alarm17", L"/D1/U7SQ", Longs({1}), I4(5), true, L"Level @1W%d@ mm"},  // no array: not formatted
-        {L"TO_ALARM30001", L"/D1/RT5", Var(), Variants(I4(5), I4(7)), true, L"Axis 5 error 7"},
-        {L"DIAGNOSIS: 4302", L"/D1/U7DIAG", Var(), Bytes(record), true, L"Code ABCD slot 18"},
-        {L"DIAGNOSIS: 4302", L"/D1/U7DIAG", Var(), Variants(Bytes(record)), true, L"Code ABCD slot 18"},
+        {L"Alarm17", L"/D1/U7SQ", LongArray({1}), Variants(ByteArray({0x01, 0x2C})), true, L"Level 300 mm"},
+        {L"Alarm17", L"/D1/U7SQ", Variants(LongValue(1)), Variants(ByteArray({0x01, 0x2C})), true, L"Level 300 mm"},
+        {L"Alarm17", L"/D1/U7SQ", LongArray({1}), LongValue(5), true, L"Level @1W%d@ mm"},  // no array: not formatted
+        {L"TO_ALARM30001", L"/D1/RT5", Variant(), Variants(LongValue(5), LongValue(7)), true, L"Axis 5 error 7"},
+        {L"DIAGNOSIS: 4302", L"/D1/U7DIAG", Variant(), ByteArray(record), true, L"Code ABCD slot 18"},
+        {L"DIAGNOSIS: 4302", L"/D1/U7DIAG", Variant(), Variants(ByteArray(record)), true, L"Code ABCD slot 18"},
         // Failures keep the text as read.
-        {L"Alarm18", L"/D1/U7SQ", Longs({1}), Variants(Bytes({0x01, 0x2C})), false, L"No placeholder"},
-        {L"Alarm17", L"/D1/U7SQ", Longs({2}), Variants(Bytes({0x01, 0x2C})), false, L"Level @1W%d@ mm"},
-        {L"Alarm17", L"/D1/U7SQ", Longs({1}), Variants(Bytes({0x01})), false, L"Level @1W%d@ mm"},
-        {L"Alarm17", L"/D1/U7SQ", Longs({1}), Variants(Bytes({1}), Bytes({2})), false, L"Level @1W%d@ mm"},
-        {L"TO_ALARM30002", L"/D1/RT5", Var(), Variants(I4(5)), false, L"Axis stopped"},
-        {L"TO_ALARM30001", L"/D1/RT5", Var(), Variants(I4(5)), false, L"Axis /1/%d error /2/%d"},
+        {L"Alarm18", L"/D1/U7SQ", LongArray({1}), Variants(ByteArray({0x01, 0x2C})), false, L"No placeholder"},
+        {L"Alarm17", L"/D1/U7SQ", LongArray({2}), Variants(ByteArray({0x01, 0x2C})), false, L"Level @1W%d@ mm"},
+        {L"Alarm17", L"/D1/U7SQ", LongArray({1}), Variants(ByteArray({0x01})), false, L"Level @1W%d@ mm"},
+        {L"Alarm17", L"/D1/U7SQ", LongArray({1}), Variants(ByteArray({1}), ByteArray({2})), false, L"Level @1W%d@ mm"},
+        {L"TO_ALARM30002", L"/D1/RT5", Variant(), Variants(LongValue(5)), false, L"Axis stopped"},
+        {L"TO_ALARM30001", L"/D1/RT5", Variant(), Variants(LongValue(5)), false, L"Axis /1/%d error /2/%d"},
         // Declared as VARIANTs but holding bytes: never read as VARIANTs.
-        {L"TO_ALARM30001", L"/D1/RT5", Var(), ArrayVar(VT_VARIANT, SafeArrayCreateVector(VT_UI1, 0, 64)), false,
+        {L"TO_ALARM30001", L"/D1/RT5", Variant(), ArrayVariant(VT_VARIANT, SafeArray(SafeArrayCreateVector(VT_UI1, 0, 64))), false,
          L"Axis /1/%d error /2/%d"},
-        {L"DIAGNOSIS: 4302", L"/D1/U7DIAG", Var(), Bytes({0x12, 0x34, 0xAB, 0xCD}), false,
+        {L"DIAGNOSIS: 4302", L"/D1/U7DIAG", Variant(), ByteArray({0x12, 0x34, 0xAB, 0xCD}), false,
          L"Code $Z1%04X slot $Z4%d"},
     };
     for (Row& row : rows) {
@@ -295,25 +295,25 @@ TEST_F(Resolution, ParametersFormattedByAlarmType) {
 
 TEST_F(Resolution, LateBoundCalls) {
     Select(kAxis, {-1});
-    Var reserved, types, categories, ids, values, results;
+    Variant reserved, types, categories, ids, values, results;
     const InvokeResult call = InvokeByName(
         m_b.Get(), L"ResolveEvents",
-        {Long(m_handle), Long(0x0407), TextVector({L"TO_ALARM30001"}).Release(), TextVector({L"/D1/RT5"}).Release(),
-         Var().Release(), Variants(Variants(I4(5), I4(7))).Release(), ByRef(&reserved), ByRef(&types),
-         ByRef(&categories), ByRef(&ids), ByRef(&values), ByRef(&results)});
+        {Long(m_handle), Long(0x0407), TextArray({L"TO_ALARM30001"}).Detach(), TextArray({L"/D1/RT5"}).Detach(),
+         Variant().Detach(), Variants(Variants(LongValue(5), LongValue(7))).Detach(), ByRef(reserved.Get()), ByRef(types.Get()),
+         ByRef(categories.Get()), ByRef(ids.Get()), ByRef(values.Get()), ByRef(results.Get())});
     ASSERT_EQ(call.hr, S_OK);
     EXPECT_EQ(LongsOf(*types), Ids{2});
     EXPECT_EQ(LongsOf(*categories), Ids{kAxis});
     EXPECT_EQ(LongsOf(*results), Ids{0});
     EXPECT_EQ(TextsOf(*ElementOf(*values, 0)), Texts{L"Axis 5 error 7"});
 
-    Var r1, r2, r3, r4, r5, r6;
+    Variant r1, r2, r3, r4, r5, r6;
     const InvokeResult check = InvokeByName(m_b.Get(), L"ResolveEvents",
-                                            {Long(0), Long(0x0C07), Var().Release(), Var().Release(), Var().Release(),
-                                             Var().Release(), ByRef(&r1), ByRef(&r2), ByRef(&r3), ByRef(&r4),
-                                             ByRef(&r5), ByRef(&r6)});
+                                            {Long(0), Long(0x0C07), Variant().Detach(), Variant().Detach(), Variant().Detach(),
+                                             Variant().Detach(), ByRef(r1.Get()), ByRef(r2.Get()), ByRef(r3.Get()), ByRef(r4.Get()),
+                                             ByRef(r5.Get()), ByRef(r6.Get())});
     EXPECT_EQ(check.hr, S_OK);
-    EXPECT_EQ(V_VT(&r6), VT_EMPTY);
+    EXPECT_EQ(V_VT(r6.Get()), VT_EMPTY);
 
 }
 
@@ -350,9 +350,9 @@ TEST_F(Resolution, TraceTextPerEventWhenSomeoneListens) {
     Select(kUserAlarms, {-1, 1});
     const auto resolve = [&] {
         return Resolve(m_b.Get(), m_handle, 0x0407,
-                       TextVector({L"Alarm17", L"TO_ALARM30001", L"Alarm99", L"Alarm1", L"Alarm1"}),
-                       TextVector({L"/D1/U7SQ", L"/D1/RT5", L"/D1/U7SQ", L"/D1/NOPE", L"/D1/U7SQ"}),
-                       Variants(Longs({1})), Variants(Variants(Bytes({0x01, 0x2C})))).hr;
+                       TextArray({L"Alarm17", L"TO_ALARM30001", L"Alarm99", L"Alarm1", L"Alarm1"}),
+                       TextArray({L"/D1/U7SQ", L"/D1/RT5", L"/D1/U7SQ", L"/D1/NOPE", L"/D1/U7SQ"}),
+                       Variants(LongArray({1})), Variants(Variants(ByteArray({0x01, 0x2C})))).hr;
     };
     {
         DebugOutputListener listener;
@@ -383,8 +383,8 @@ protected:
         m_b = CreateObjectOver<IEventModel>(m_project);
         ASSERT_TRUE(m_b);
         ASSERT_EQ(m_b->CreateSubscription(&m_handle), S_OK);
-        Var results;
-        ASSERT_EQ(m_b->SelectAttributes(m_handle, kUserAlarms, *Longs({-1, 1, kSeverity}), &results), S_OK);
+        Variant results;
+        ASSERT_EQ(m_b->SelectAttributes(m_handle, kUserAlarms, *LongArray({-1, 1, kSeverity}), results.Get()), S_OK);
     }
 
     ProjectDirectory m_directory;
@@ -398,7 +398,7 @@ protected:
 TEST_F(EditedModel, UnknownAttributeIdGivesNullText) {
     Tables().m_mapAttributes.erase(kSeverity);
     CreateObject();
-    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, TextVector({L"Alarm1"}), TextVector({L"/D1/U7SQ"}));
+    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, TextArray({L"Alarm1"}), TextArray({L"/D1/U7SQ"}));
     ASSERT_EQ(r.hr, S_OK);
     EXPECT_EQ(r.Values(0), (Texts{L"en-US", L"", L"<null>"}));
 }
@@ -406,7 +406,7 @@ TEST_F(EditedModel, UnknownAttributeIdGivesNullText) {
 TEST_F(EditedModel, MissingCategoryElementFailsTheCall) {
     Tables().m_mapCategories.at(kUserAlarms).node.Reset();
     CreateObject();
-    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, TextVector({L"Alarm1"}), TextVector({L"/D1/U7SQ"}));
+    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, TextArray({L"Alarm1"}), TextArray({L"/D1/U7SQ"}));
     EXPECT_EQ(r.hr, E_POINTER);
     r.ExpectAllEmpty();
 }
@@ -431,17 +431,17 @@ TEST(NamespacesAndDefaults, MessageTextsAreWhatAReadByNameGives) {
     ProjectDirectory directory;
     const ComPtr<IEventModel> b = LoadComponent<IEventModel>(directory, kDeclaring);
     ASSERT_TRUE(b);
-    Var ids, types, descriptions;
-    ASSERT_EQ(b->GetCategoryAttributes(kUserAlarms, &ids, &types, &descriptions), S_OK);
+    Variant ids, types, descriptions;
+    ASSERT_EQ(b->GetCategoryAttributes(kUserAlarms, ids.Get(), types.Get(), descriptions.Get()), S_OK);
     EXPECT_EQ(TextsOf(*descriptions), (Texts{L"Language independent Message", L"Parameter delivered by the process",
                                              L"Plant", L"Text"}));
     LONG handle = 0;
     ASSERT_EQ(b->CreateSubscription(&handle), S_OK);
-    Var results;
-    ASSERT_EQ(b->SelectAttributes(handle, kUserAlarms, *Longs(LongsOf(*ids)), &results), S_OK);
+    Variant results;
+    ASSERT_EQ(b->SelectAttributes(handle, kUserAlarms, *LongArray(LongsOf(*ids)), results.Get()), S_OK);
     for (int call = 0; call < 2; ++call) {  // the second call answers from the texts read by the first
-        const Resolved r = Resolve(b.Get(), handle, 0x0409, TextVector({L"Alarm1", L"Alarm2", L"Alarm3"}),
-                                   TextVector({L"/D1/U7SQ", L"/D1/U7SQ", L"/D1/U7SQ"}));
+        const Resolved r = Resolve(b.Get(), handle, 0x0409, TextArray({L"Alarm1", L"Alarm2", L"Alarm3"}),
+                                   TextArray({L"/D1/U7SQ", L"/D1/U7SQ", L"/D1/U7SQ"}));
         ASSERT_EQ(r.hr, S_OK);
         EXPECT_EQ(r.Results(), (Ids{S_OK, S_OK, S_OK}));
         EXPECT_EQ(r.Values(0)[0], L"plain");

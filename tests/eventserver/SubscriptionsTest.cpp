@@ -20,7 +20,7 @@ constexpr char kProject[] = R"(<Root>
   <DEVICES><D1/></DEVICES>
 </Root>)";
 
-std::vector<LONG> Longs(const VARIANT& value) {
+std::vector<LONG> LongArray(const VARIANT& value) {
     std::vector<LONG> out;
     SAFEARRAY* array = V_ARRAY(&value);
     LONG low = 0, high = -1;
@@ -115,7 +115,7 @@ TEST_F(InterfaceB, CategoriesKeepOnePositionPerCategory) {
         ASSERT_EQ(m_b->GetCategories(row.mask, &ids, &descriptions), S_OK);
         EXPECT_EQ(V_VT(&ids), VT_ARRAY | VT_I4);
         EXPECT_EQ(V_VT(&descriptions), VT_ARRAY | VT_BSTR);
-        EXPECT_EQ(Longs(ids), row.ids) << row.mask;
+        EXPECT_EQ(LongArray(ids), row.ids) << row.mask;
         std::vector<bool> isNull;
         const auto texts = Texts(descriptions, &isNull);
         EXPECT_EQ(isNull, row.nullDescriptions) << row.mask;
@@ -143,7 +143,7 @@ TEST_F(InterfaceB, CategoryAttributesListIdsTypesAndDescriptions) {
     VARIANT ids, types, descriptions;
     ASSERT_EQ(m_b->GetCategoryAttributes(0x200001, &ids, &types, &descriptions), S_OK);
     EXPECT_EQ(V_VT(&types), VT_ARRAY | VT_I2);
-    EXPECT_EQ(Longs(ids), (std::vector<LONG>{-1, 1, 26, 5051}));
+    EXPECT_EQ(LongArray(ids), (std::vector<LONG>{-1, 1, 26, 5051}));
     std::vector<LONG> typeCodes;
     for (LONG i = 0; i < 4; ++i) {
         SHORT t = 0;
@@ -160,7 +160,7 @@ TEST_F(InterfaceB, CategoryAttributesListIdsTypesAndDescriptions) {
 
     // Only the process parameter, and no attribute element at all.
     ASSERT_EQ(m_b->GetCategoryAttributes(0x200021, &ids, &types, &descriptions), S_OK);
-    EXPECT_EQ(Longs(ids), (std::vector<LONG>{1}));
+    EXPECT_EQ(LongArray(ids), (std::vector<LONG>{1}));
     VariantClear(&ids);
     VariantClear(&types);
     VariantClear(&descriptions);
@@ -176,32 +176,32 @@ TEST_F(InterfaceB, SelectionsAndTheirResults) {
     VARIANT results;
     VARIANT request = IdArray({1, 999, 1});
     EXPECT_EQ(m_b->SelectAttributes(handle, 0x200001, request, &results), S_FALSE);
-    EXPECT_EQ(Longs(results), (std::vector<LONG>{0, static_cast<LONG>(0x80040206), 0}));
+    EXPECT_EQ(LongArray(results), (std::vector<LONG>{0, static_cast<LONG>(0x80040206), 0}));
     VariantClear(&results);
     VariantClear(&request);
 
     VARIANT selected;
     ASSERT_EQ(m_b->GetSelectedAttributes(handle, 0x200001, &selected), S_OK);
     EXPECT_EQ(V_VT(&selected), VT_ARRAY | VT_I4);
-    EXPECT_EQ(Longs(selected), (std::vector<LONG>{1}));
+    EXPECT_EQ(LongArray(selected), (std::vector<LONG>{1}));
     VariantClear(&selected);
 
     // A new selection replaces the old one whole; the result keeps the bounds.
     request = IdArray({5051, -1}, 5);
     EXPECT_EQ(m_b->SelectAttributes(handle, 0x200001, request, &results), S_OK);
     EXPECT_EQ(LowerBound(results), 5);
-    EXPECT_EQ(Longs(results), (std::vector<LONG>{0, 0}));
+    EXPECT_EQ(LongArray(results), (std::vector<LONG>{0, 0}));
     VariantClear(&results);
     VariantClear(&request);
     ASSERT_EQ(m_b->GetSelectedAttributes(handle, 0x200001, &selected), S_OK);
-    EXPECT_EQ(Longs(selected), (std::vector<LONG>{-1, 5051}));
+    EXPECT_EQ(LongArray(selected), (std::vector<LONG>{-1, 5051}));
     EXPECT_EQ(LowerBound(selected), 0);
     VariantClear(&selected);
 
     // An empty array leaves an empty selection, which reads as none.
     request = IdArray({});
     EXPECT_EQ(m_b->SelectAttributes(handle, 0x200001, request, &results), S_OK);
-    EXPECT_EQ(Longs(results).size(), 0u);
+    EXPECT_EQ(LongArray(results).size(), 0u);
     VariantClear(&results);
     VariantClear(&request);
     EXPECT_EQ(m_b->GetSelectedAttributes(handle, 0x200001, &selected), E_INVALIDARG);
@@ -274,7 +274,7 @@ TEST_F(InterfaceB, LateBoundCalls) {
     VariantInit(&ids);
     VariantInit(&descriptions);
     ASSERT_EQ(InvokeByName(b.Get(), L"GetCategories", {Long(32), ByRef(&ids), ByRef(&descriptions)}).hr, S_OK);
-    EXPECT_EQ(Longs(ids), (std::vector<LONG>{0, 0, 0x200021}));
+    EXPECT_EQ(LongArray(ids), (std::vector<LONG>{0, 0, 0x200021}));
     VariantClear(&ids);
     VariantClear(&descriptions);
 
@@ -286,7 +286,7 @@ TEST_F(InterfaceB, LateBoundCalls) {
     const InvokeResult refused =
         InvokeByName(b.Get(), L"SelectAttributes", {Long(handle), Long(0x200001), IdArray({2}), ByRef(&results)});
     EXPECT_EQ(refused.hr, S_OK);
-    EXPECT_EQ(Longs(results), (std::vector<LONG>{static_cast<LONG>(0x80040206)}));
+    EXPECT_EQ(LongArray(results), (std::vector<LONG>{static_cast<LONG>(0x80040206)}));
     VariantClear(&results);
     const InvokeResult missing =
         InvokeByName(b.Get(), L"GetSelectedAttributes", {Long(handle), Long(0x200001), ByRef(&results)});

@@ -20,8 +20,8 @@ using Numbers = std::vector<LONG>;
 
 // An out VARIANT that a call fills and the test releases.
 struct Out {
-    Var value;
-    VARIANT Ref() { return ByRef(&value); }
+    Variant value;
+    VARIANT Ref() { return ByRef(value.Get()); }
     VARTYPE Type() const { return V_VT(&*value); }
 };
 
@@ -102,8 +102,8 @@ TEST(LateBoundClient, UmcInfoByName) {
         ASSERT_EQ(result.hr, S_OK) << row.parameter;
         EXPECT_EQ(V_I4(&result.value), IUMC_OK) << row.parameter;
         ASSERT_EQ(value.Type(), row.type) << row.parameter;
-        Var text;
-        ASSERT_EQ(VariantChangeType(&text, &value.value, 0, VT_BSTR), S_OK);
+        Variant text;
+        ASSERT_EQ(VariantChangeType(text.Get(), value.value.Get(), 0, VT_BSTR), S_OK);
         EXPECT_STREQ(V_BSTR(&*text), row.text);
     }
 }
@@ -161,7 +161,7 @@ TEST(LateBoundClient, InterfaceBByName) {
     // An attribute the category lacks is refused at its position.
     Out selectResults;
     ASSERT_EQ(InvokeByName(b.Get(), L"SelectAttributes",
-                           {Long(handle), Long(kUserAlarms), Longs({-1, kAreaAttribute, 999}).Release(),
+                           {Long(handle), Long(kUserAlarms), LongArray({-1, kAreaAttribute, 999}).Detach(),
                             selectResults.Ref()})
                   .hr,
               S_OK);
@@ -176,8 +176,8 @@ TEST(LateBoundClient, InterfaceBByName) {
     Out reserved, alarmTypes, categoryIds, eventAttributeIds, attributeValues, results;
     const InvokeResult resolved = InvokeByName(
         b.Get(), L"ResolveEvents",
-        {Long(handle), Long(0x0409), TextVector({L"Alarm17"}).Release(), TextVector({L"/PLC1/U7SQ"}).Release(),
-         Variants(Variants(I4(1))).Release(), Variants(Variants(Bytes({0x01, 0x2C}))).Release(), reserved.Ref(),
+        {Long(handle), Long(0x0409), TextArray({L"Alarm17"}).Detach(), TextArray({L"/PLC1/U7SQ"}).Detach(),
+         Variants(Variants(LongValue(1))).Detach(), Variants(Variants(ByteArray({0x01, 0x2C}))).Detach(), reserved.Ref(),
          alarmTypes.Ref(), categoryIds.Ref(), eventAttributeIds.Ref(), attributeValues.Ref(), results.Ref()});
     ASSERT_EQ(resolved.hr, S_OK);
     EXPECT_EQ(reserved.Type(), VT_EMPTY);

@@ -26,24 +26,24 @@ constexpr LONG kUserAlarms = 0x200001;
 constexpr LONG kUnknownHandle = 4711;
 constexpr LONG kSentinel = 0x5EED;
 
-OwnedVariant Sentinel() { return LongValue(kSentinel); }
+Variant Sentinel() { return LongValue(kSentinel); }
 bool IsSentinel(const VARIANT& value) { return V_VT(&value) == VT_I4 && V_I4(&value) == kSentinel; }
 bool IsEmpty(const VARIANT& value) { return V_VT(&value) == VT_EMPTY; }
 
-OwnedVariant OfType(VARTYPE type) {
+Variant OfType(VARTYPE type) {
     VARIANT value;
     VariantInit(&value);
     V_VT(&value) = type;
-    return OwnedVariant(value);
+    return Variant(value);
 }
 
 // An array VARIANT whose declared element type differs from the array's own.
-OwnedVariant Mislabelled(VARTYPE declared, VARTYPE actual, ULONG count) {
-    OwnedVariant value = ArrayVariant(declared, SafeArrayCreateVector(actual, 0, count));
+Variant Mislabelled(VARTYPE declared, VARTYPE actual, ULONG count) {
+    Variant value = ArrayVariant(declared, SafeArray(SafeArrayCreateVector(actual, 0, count)));
     return value;
 }
 
-OwnedVariant TwoDimensional(VARTYPE type) {
+Variant TwoDimensional(VARTYPE type) {
     SAFEARRAYBOUND bounds[2] = {{2, 0}, {2, 0}};
     SAFEARRAY* array = SafeArrayCreate(type, 2, bounds);
     if (type == VT_BSTR) {
@@ -56,17 +56,17 @@ OwnedVariant TwoDimensional(VARTYPE type) {
             }
         }
     }
-    return ArrayVariant(type, array);
+    return ArrayVariant(type, SafeArray(array));
 }
 
 // A VARIANT referring to another one's array, as VT_BYREF.
 struct ByReference {
-    explicit ByReference(OwnedVariant owned) : target(std::move(owned)) {
+    explicit ByReference(Variant owned) : target(std::move(owned)) {
         VariantInit(&value);
         V_VT(&value) = static_cast<VARTYPE>(VT_BYREF | V_VT(&*target));
-        V_ARRAYREF(&value) = &V_ARRAY(&target.Raw());
+        V_ARRAYREF(&value) = &V_ARRAY(target.Get());
     }
-    OwnedVariant target;
+    Variant target;
     VARIANT value;
 };
 
@@ -98,12 +98,12 @@ struct Fixture {
         a.As(&binder);
         init->ParseXML(nullptr);
         b->CreateSubscription(&handle);
-        OwnedVariant results;
-        b->SelectAttributes(handle, kUserAlarms, *LongArray({-1, 1}), results.Out());
+        Variant results;
+        b->SelectAttributes(handle, kUserAlarms, *LongArray({-1, 1}), results.Get());
     }
     std::vector<LONG> Selected() {
-        OwnedVariant ids;
-        b->GetSelectedAttributes(handle, kUserAlarms, ids.Out());
+        Variant ids;
+        b->GetSelectedAttributes(handle, kUserAlarms, ids.Get());
         return LongsOf(*ids);
     }
 
@@ -144,7 +144,7 @@ std::vector<Cell> InterfaceACells() {
              ByRefOutput out;
              hr = f.a->GetCategoryMessageIds(kUserAlarms, &out.value);
              const bool ok = V_VT(&out.value) == (VT_ARRAY | VT_BSTR) && out.number == 42;
-             OwnedVariant owned(out.value);
+             Variant owned(out.value);
              return Expect(ok, "output not overwritten with the array, or the caller's number touched");
          }},
         {"GetSourceMessageIds", "null output", {E_POINTER},
@@ -155,22 +155,22 @@ std::vector<Cell> InterfaceACells() {
          }},
         {"GetSourceMessageIds", "null source path", {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
-             OwnedVariant out = Sentinel();
-             hr = f.a->GetSourceMessageIds(nullptr, out.Out());
+             Variant out = Sentinel();
+             hr = f.a->GetSourceMessageIds(nullptr, out.Get());
              return Expect(IsSentinel(*out), "output changed");
          }},
         {"GetSourceMessageIds", "path with an embedded zero", {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              const Bstr source(kEmbeddedZero);
-             OwnedVariant out = Sentinel();
-             hr = f.a->GetSourceMessageIds(source.Get(), out.Out());
+             Variant out = Sentinel();
+             hr = f.a->GetSourceMessageIds(source.Get(), out.Get());
              return Expect(IsSentinel(*out), "output changed");
          }},
         {"GetSourceMessageIds", "path of a million characters", {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              const Bstr source(kLongText);
-             OwnedVariant out = Sentinel();
-             hr = f.a->GetSourceMessageIds(source.Get(), out.Out());
+             Variant out = Sentinel();
+             hr = f.a->GetSourceMessageIds(source.Get(), out.Get());
              return Expect(IsSentinel(*out), "output changed");
          }},
         {"GetSubMessageIds", "null output", {E_POINTER},
@@ -186,16 +186,16 @@ std::vector<Cell> InterfaceACells() {
          }},
         {"GetSubMessageIds", "output of an invalid VARIANT type", {S_OK},
          [](Fixture& f, HRESULT& hr) {
-             OwnedVariant out = OfType(0x7FFF);
-             hr = f.a->GetSubMessageIds(0, out.Out());
+             Variant out = OfType(0x7FFF);
+             hr = f.a->GetSubMessageIds(0, out.Get());
              const bool ok = IsEmpty(*out);
-             V_VT(out.Out()) = VT_EMPTY;
+             V_VT(out.Get()) = VT_EMPTY;
              return Expect(ok, "not emptied");
          }},
         {"GetSubMessageIds", "output holding an array", {S_OK},
          [](Fixture& f, HRESULT& hr) {
-             OwnedVariant out = LongArray({1, 2, 3});
-             hr = f.a->GetSubMessageIds(INT_MIN, out.Out());
+             Variant out = LongArray({1, 2, 3});
+             hr = f.a->GetSubMessageIds(INT_MIN, out.Get());
              return Expect(IsEmpty(*out), "not emptied");
          }},
         {"QueryUnsupported", "null pointer", {E_POINTER},
@@ -213,23 +213,23 @@ std::vector<Cell> InterfaceACells() {
     for (VARTYPE refused : {VARTYPE(VT_NULL), VARTYPE(VT_ERROR)}) {
         cells.push_back({"GetCategoryMessageIds", refused == VT_NULL ? "output VT_NULL" : "output VT_ERROR",
                          {E_INVALIDARG}, [refused](Fixture& f, HRESULT& hr) {
-                             OwnedVariant out = OfType(refused);
-                             hr = f.a->GetCategoryMessageIds(kUserAlarms, out.Out());
+                             Variant out = OfType(refused);
+                             hr = f.a->GetCategoryMessageIds(kUserAlarms, out.Get());
                              return Expect(V_VT(&*out) == refused, "output changed");
                          }});
         cells.push_back({"GetSourceMessageIds", refused == VT_NULL ? "output VT_NULL" : "output VT_ERROR",
                          {E_INVALIDARG}, [refused](Fixture& f, HRESULT& hr) {
                              const Bstr source(L"/PLC1/U7SQ");
-                             OwnedVariant out = OfType(refused);
-                             hr = f.a->GetSourceMessageIds(source.Get(), out.Out());
+                             Variant out = OfType(refused);
+                             hr = f.a->GetSourceMessageIds(source.Get(), out.Get());
                              return Expect(V_VT(&*out) == refused, "output changed");
                          }});
     }
     for (LONG id : {LONG(INT_MIN), LONG(-1), LONG(0), LONG(INT_MAX)}) {
         cells.push_back({"GetCategoryMessageIds", "category id at the limits", {E_INVALIDARG},
                          [id](Fixture& f, HRESULT& hr) {
-                             OwnedVariant out = Sentinel();
-                             hr = f.a->GetCategoryMessageIds(id, out.Out());
+                             Variant out = Sentinel();
+                             hr = f.a->GetCategoryMessageIds(id, out.Get());
                              return Expect(IsSentinel(*out), "output changed");
                          }});
     }
@@ -240,8 +240,8 @@ std::vector<Cell> InterfaceACells() {
 
 Outcome SelectAndCheck(Fixture& f, HRESULT& hr, const VARIANT& ids, bool selectionKept) {
     const std::vector<LONG> before = f.Selected();
-    OwnedVariant results = Sentinel();
-    hr = f.b->SelectAttributes(f.handle, kUserAlarms, ids, results.Out());
+    Variant results = Sentinel();
+    hr = f.b->SelectAttributes(f.handle, kUserAlarms, ids, results.Get());
     if (FAILED(hr)) {
         if (!IsEmpty(*results)) return "results not VT_EMPTY";
         if (selectionKept && f.Selected() != before) return "the stored selection changed";
@@ -268,7 +268,7 @@ std::vector<Cell> SelectionCells() {
              return SelectAndCheck(f, hr, ids.value, true);
          }},
         {"SelectAttributes", "array VARIANT without an array", {E_INVALIDARG},
-         [](Fixture& f, HRESULT& hr) { return SelectAndCheck(f, hr, *ArrayVariant(VT_I4, nullptr), true); }},
+         [](Fixture& f, HRESULT& hr) { return SelectAndCheck(f, hr, *ArrayVariant(VT_I4, SafeArray(nullptr)), true); }},
         {"SelectAttributes", "two-dimensional array", {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) { return SelectAndCheck(f, hr, *TwoDimensional(VT_I4), true); }},
         {"SelectAttributes", "VT_I4-labelled array of 16-bit elements", {E_INVALIDARG},
@@ -282,14 +282,14 @@ std::vector<Cell> SelectionCells() {
         {"SelectAttributes", "empty array", {S_OK},
          [](Fixture& f, HRESULT& hr) {
              Outcome outcome = SelectAndCheck(f, hr, *LongArray({}), false);
-             OwnedVariant ids = Sentinel();
-             const HRESULT read = f.b->GetSelectedAttributes(f.handle, kUserAlarms, ids.Out());
+             Variant ids = Sentinel();
+             const HRESULT read = f.b->GetSelectedAttributes(f.handle, kUserAlarms, ids.Get());
              return outcome.empty() ? Expect(read == E_INVALIDARG && IsSentinel(*ids), "selection not emptied") : outcome;
          }},
         {"SelectAttributes", "unknown handle", {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
-             OwnedVariant results = Sentinel();
-             hr = f.b->SelectAttributes(kUnknownHandle, kUserAlarms, *LongArray({1}), results.Out());
+             Variant results = Sentinel();
+             hr = f.b->SelectAttributes(kUnknownHandle, kUserAlarms, *LongArray({1}), results.Get());
              return Expect(IsEmpty(*results), "results not VT_EMPTY");
          }},
         {"SelectAttributes", "results holding a by-reference number", {S_OK},
@@ -297,7 +297,7 @@ std::vector<Cell> SelectionCells() {
              ByRefOutput out;
              hr = f.b->SelectAttributes(f.handle, kUserAlarms, *LongArray({1}), &out.value);
              const bool ok = V_VT(&out.value) == (VT_ARRAY | VT_I4) && out.number == 42;
-             OwnedVariant owned(out.value);
+             Variant owned(out.value);
              return Expect(ok, "results not overwritten, or the caller's number touched");
          }},
         {"GetSelectedAttributes", "null output", {E_POINTER},
@@ -307,8 +307,8 @@ std::vector<Cell> SelectionCells() {
          }},
         {"GetSelectedAttributes", "unknown handle and category", {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
-             OwnedVariant out = Sentinel();
-             hr = f.b->GetSelectedAttributes(kUnknownHandle, INT_MIN, out.Out());
+             Variant out = Sentinel();
+             hr = f.b->GetSelectedAttributes(kUnknownHandle, INT_MIN, out.Get());
              return Expect(IsSentinel(*out), "output changed");
          }},
         {"CreateSubscription", "null handle", {E_POINTER},
@@ -346,14 +346,14 @@ std::vector<Cell> CategoryCells() {
     std::vector<Cell> cells = {
         {"GetCategories", "null ids", {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
-             OwnedVariant texts = Sentinel();
-             hr = f.b->GetCategories(0x70, nullptr, texts.Out());
+             Variant texts = Sentinel();
+             hr = f.b->GetCategories(0x70, nullptr, texts.Get());
              return Expect(IsSentinel(*texts), "the other output changed");
          }},
         {"GetCategories", "null descriptions", {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
-             OwnedVariant ids = Sentinel();
-             hr = f.b->GetCategories(0x70, ids.Out(), nullptr);
+             Variant ids = Sentinel();
+             hr = f.b->GetCategories(0x70, ids.Get(), nullptr);
              return Expect(IsSentinel(*ids), "the other output changed");
          }},
         {"GetCategories", "outputs holding by-reference numbers, mask INT_MIN", {S_OK},
@@ -362,20 +362,20 @@ std::vector<Cell> CategoryCells() {
              hr = f.b->GetCategories(INT_MIN, &ids.value, &texts.value);
              const bool ok = V_VT(&ids.value) == (VT_ARRAY | VT_I4) && V_VT(&texts.value) == (VT_ARRAY | VT_BSTR) &&
                              ids.number == 42 && texts.number == 42;
-             OwnedVariant a(ids.value), b(texts.value);
+             Variant a(ids.value), b(texts.value);
              return Expect(ok, "outputs not overwritten with arrays, or the caller's numbers touched");
          }},
         {"GetCategoryAttributes", "unknown category", {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
-             OwnedVariant ids = Sentinel(), types = Sentinel(), texts = Sentinel();
-             hr = f.b->GetCategoryAttributes(INT_MAX, ids.Out(), types.Out(), texts.Out());
+             Variant ids = Sentinel(), types = Sentinel(), texts = Sentinel();
+             hr = f.b->GetCategoryAttributes(INT_MAX, ids.Get(), types.Get(), texts.Get());
              return Expect(IsSentinel(*ids) && IsSentinel(*types) && IsSentinel(*texts), "outputs changed");
          }},
     };
     for (int missing = 0; missing < 3; ++missing) {
         cells.push_back({"GetCategoryAttributes", "one null output", {E_INVALIDARG}, [missing](Fixture& f, HRESULT& hr) {
-                             OwnedVariant outputs[3] = {Sentinel(), Sentinel(), Sentinel()};
-                             VARIANT* pointers[3] = {outputs[0].Out(), outputs[1].Out(), outputs[2].Out()};
+                             Variant outputs[3] = {Sentinel(), Sentinel(), Sentinel()};
+                             VARIANT* pointers[3] = {outputs[0].Get(), outputs[1].Get(), outputs[2].Get()};
                              pointers[missing] = nullptr;
                              hr = f.b->GetCategoryAttributes(kUserAlarms, pointers[0], pointers[1], pointers[2]);
                              bool ok = true;
@@ -389,23 +389,23 @@ std::vector<Cell> CategoryCells() {
 // --- Interface B: event resolution ------------------------------------------------
 
 struct Batch {
-    OwnedVariant names, sources, infos, params;
+    Variant names, sources, infos, params;
 };
 
 Batch EventBatch(LONG lowerBound = 0) {
     return {TextArray({L"Alarm1", L"Alarm2", L"Alarm3"}, lowerBound),
-            TextArray({L"/PLC1/U7SQ", L"/NoSuch/U7SQ", L"/PLC2/U7SQ"}, lowerBound), OwnedVariant(), OwnedVariant()};
+            TextArray({L"/PLC1/U7SQ", L"/NoSuch/U7SQ", L"/PLC2/U7SQ"}, lowerBound), Variant(), Variant()};
 }
 
 // Calls with the given arguments and checks the outputs: all VT_EMPTY on a
 // refusal, otherwise five arrays with the bounds of the messageNames array.
 Outcome Resolve(Fixture& f, HRESULT& hr, const VARIANT& names, const VARIANT& sources, const VARIANT& infos,
                 const VARIANT& params, LONG lowerBound, ULONG count, std::vector<LONG>* categories = nullptr) {
-    OwnedVariant outputs[6] = {Sentinel(), Sentinel(), Sentinel(), Sentinel(), Sentinel(), Sentinel()};
-    hr = f.b->ResolveEvents(f.handle, 0x0407, names, sources, infos, params, outputs[0].Out(), outputs[1].Out(),
-                            outputs[2].Out(), outputs[3].Out(), outputs[4].Out(), outputs[5].Out());
+    Variant outputs[6] = {Sentinel(), Sentinel(), Sentinel(), Sentinel(), Sentinel(), Sentinel()};
+    hr = f.b->ResolveEvents(f.handle, 0x0407, names, sources, infos, params, outputs[0].Get(), outputs[1].Get(),
+                            outputs[2].Get(), outputs[3].Get(), outputs[4].Get(), outputs[5].Get());
     if (FAILED(hr)) {
-        for (const OwnedVariant& output : outputs)
+        for (const Variant& output : outputs)
             if (!IsEmpty(*output)) return "a refused call left an output that is not VT_EMPTY";
         return "";
     }
@@ -423,8 +423,8 @@ Outcome Resolve(Fixture& f, HRESULT& hr, const VARIANT& names, const VARIANT& so
 }
 
 // A VT_BSTR-labelled array of numbers that, read as BSTRs, point nowhere.
-OwnedVariant PointerSizedNumbers() {
-    OwnedVariant numbers = Mislabelled(VT_BSTR, sizeof(void*) == 8 ? VT_I8 : VT_I4, 3);
+Variant PointerSizedNumbers() {
+    Variant numbers = Mislabelled(VT_BSTR, sizeof(void*) == 8 ? VT_I8 : VT_I4, 3);
     INT_PTR* data = nullptr;
     SafeArrayAccessData(V_ARRAY(&*numbers), reinterpret_cast<void**>(&data));
     for (int k = 0; k < 3; ++k) data[k] = static_cast<INT_PTR>(0x00410041) + k;
@@ -434,8 +434,8 @@ OwnedVariant PointerSizedNumbers() {
 
 // The same for VT_VARIANT: decimals whose first field reads as
 // VT_ARRAY|VT_UI1 and whose value as an array pointer.
-OwnedVariant DecimalsLookingLikeArrays() {
-    OwnedVariant decimals = Mislabelled(VT_VARIANT, VT_DECIMAL, 3);
+Variant DecimalsLookingLikeArrays() {
+    Variant decimals = Mislabelled(VT_VARIANT, VT_DECIMAL, 3);
     DECIMAL* data = nullptr;
     SafeArrayAccessData(V_ARRAY(&*decimals), reinterpret_cast<void**>(&data));
     for (int k = 0; k < 3; ++k) {
@@ -472,7 +472,7 @@ std::vector<Cell> ResolveCells() {
         {"ResolveEvents", "by-reference parameters (read as absent)", {S_OK, S_FALSE},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
-             std::vector<OwnedVariant> items;
+             std::vector<Variant> items;
              items.push_back(ByteArray({1, 44}));
              ByReference params(VariantArray(std::move(items)));
              return Resolve(f, hr, *batch.names, *batch.sources, params.value, params.value, 0, 3);
@@ -480,7 +480,7 @@ std::vector<Cell> ResolveCells() {
         {"ResolveEvents", "array VARIANT without an array", {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
-             return Resolve(f, hr, *ArrayVariant(VT_BSTR, nullptr), *batch.sources, *batch.infos, *batch.params, 0, 3);
+             return Resolve(f, hr, *ArrayVariant(VT_BSTR, SafeArray(nullptr)), *batch.sources, *batch.infos, *batch.params, 0, 3);
          }},
         {"ResolveEvents", "two-dimensional message names", {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
@@ -511,16 +511,16 @@ std::vector<Cell> ResolveCells() {
         {"ResolveEvents", "VT_VARIANT-labelled parameters of 16-byte decimals", {S_OK, S_FALSE},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
-             OwnedVariant decimals = DecimalsLookingLikeArrays();
+             Variant decimals = DecimalsLookingLikeArrays();
              return Resolve(f, hr, *batch.names, *batch.sources, *decimals, *decimals, 0, 3);
          }},
         {"ResolveEvents", "empty arrays", {S_OK},
          [](Fixture& f, HRESULT& hr) {
-             return Resolve(f, hr, *TextArray({}), *TextArray({}), OwnedVariant().Raw(), OwnedVariant().Raw(), 0, 0);
+             return Resolve(f, hr, *TextArray({}), *TextArray({}), *Variant(), *Variant(), 0, 0);
          }},
         {"ResolveEvents", "fewer source paths and parameters than names, other bounds", {S_OK, S_FALSE},
          [](Fixture& f, HRESULT& hr) {
-             std::vector<OwnedVariant> values;
+             std::vector<Variant> values;
              values.push_back(LongValue(5));
              return Resolve(f, hr, *TextArray({L"Alarm1", L"Alarm2", L"Alarm3"}, 7), *TextArray({L"/PLC1/U7SQ"}, 8),
                             *VariantArray({}), *VariantArray(std::move(values), -5), 7, 3);
@@ -535,22 +535,22 @@ std::vector<Cell> ResolveCells() {
         cells.push_back({"ResolveEvents", "message names of a wrong VARIANT type", {E_INVALIDARG},
                          [type](Fixture& f, HRESULT& hr) {
                              Batch batch = EventBatch();
-                             OwnedVariant wrong = type == (VT_ARRAY | VT_VARIANT) ? VariantArray({}) : OfType(type);
+                             Variant wrong = type == (VT_ARRAY | VT_VARIANT) ? VariantArray({}) : OfType(type);
                              return Resolve(f, hr, *wrong, *batch.sources, *batch.infos, *batch.params, 0, 3);
                          }});
         cells.push_back({"ResolveEvents", "source paths of a wrong VARIANT type", {E_INVALIDARG},
                          [type](Fixture& f, HRESULT& hr) {
                              Batch batch = EventBatch();
-                             OwnedVariant wrong = type == (VT_ARRAY | VT_VARIANT) ? VariantArray({}) : OfType(type);
+                             Variant wrong = type == (VT_ARRAY | VT_VARIANT) ? VariantArray({}) : OfType(type);
                              return Resolve(f, hr, *batch.names, *wrong, *batch.infos, *batch.params, 0, 3);
                          }});
     }
     for (int missing = 0; missing < 6; ++missing) {
         cells.push_back({"ResolveEvents", "one null output", {E_INVALIDARG}, [missing](Fixture& f, HRESULT& hr) {
                              Batch batch = EventBatch();
-                             OwnedVariant outputs[6] = {Sentinel(), Sentinel(), Sentinel(), Sentinel(), Sentinel(), Sentinel()};
+                             Variant outputs[6] = {Sentinel(), Sentinel(), Sentinel(), Sentinel(), Sentinel(), Sentinel()};
                              VARIANT* p[6];
-                             for (int k = 0; k < 6; ++k) p[k] = outputs[k].Out();
+                             for (int k = 0; k < 6; ++k) p[k] = outputs[k].Get();
                              p[missing] = nullptr;
                              hr = f.b->ResolveEvents(f.handle, 0x0407, *batch.names, *batch.sources, *batch.infos,
                                                      *batch.params, p[0], p[1], p[2], p[3], p[4], p[5]);
@@ -563,13 +563,13 @@ std::vector<Cell> ResolveCells() {
     for (LONG language : {LONG(INT_MIN), LONG(-1), LONG(0x12345), LONG(INT_MAX)}) {
         cells.push_back({"ResolveEvents", "language check with a language beyond 16 bits", {S_OK, S_FALSE},
                          [language](Fixture& f, HRESULT& hr) {
-                             OwnedVariant outputs[6];
-                             const OwnedVariant none;
+                             Variant outputs[6];
+                             const Variant none;
                              hr = f.b->ResolveEvents(kUnknownHandle, language, *none, *none, *none, *none,
-                                                     outputs[0].Out(), outputs[1].Out(), outputs[2].Out(),
-                                                     outputs[3].Out(), outputs[4].Out(), outputs[5].Out());
+                                                     outputs[0].Get(), outputs[1].Get(), outputs[2].Get(),
+                                                     outputs[3].Get(), outputs[4].Get(), outputs[5].Get());
                              bool ok = true;
-                             for (const OwnedVariant& output : outputs) ok = ok && IsEmpty(*output);
+                             for (const Variant& output : outputs) ok = ok && IsEmpty(*output);
                              return Expect(ok, "an output holds something");
                          }});
     }
@@ -577,17 +577,17 @@ std::vector<Cell> ResolveCells() {
                          constexpr ULONG kEvents = 100000;
                          const wchar_t* const sources[] = {L"/PLC1/U7SQ", L"/PLC1/RT11", L"/PLC2/U7DIAG", L"/None/U7SQ"};
                          std::vector<std::wstring> names, paths;
-                         std::vector<OwnedVariant> params;
+                         std::vector<Variant> params;
                          for (ULONG k = 0; k < kEvents; ++k) {
                              names.push_back(L"Alarm" + std::to_wstring(k % 8));
                              paths.push_back(sources[k % 4]);
-                             std::vector<OwnedVariant> values;
+                             std::vector<Variant> values;
                              values.push_back(LongValue(static_cast<LONG>(k)));
                              params.push_back(VariantArray(std::move(values)));
                          }
                          const double start = Now();
                          std::vector<LONG> categories;
-                         Outcome outcome = Resolve(f, hr, *TextArray(names, -5), *TextArray(paths, -5), OwnedVariant().Raw(),
+                         Outcome outcome = Resolve(f, hr, *TextArray(names, -5), *TextArray(paths, -5), *Variant(),
                                                    *VariantArray(std::move(params), -5), -5, kEvents, &categories);
                          Figure("misuse.batch_100000_seconds", FormatNumber(Now() - start, 2));
                          // Every event of a known source has its category.
@@ -603,25 +603,25 @@ std::vector<Cell> DeviceCells() {
     std::vector<Cell> cells;
     for (int missing = 0; missing < 5; ++missing) {
         cells.push_back({"GetDevices", "one null pointer", {E_POINTER, E_INVALIDARG}, [missing](Fixture& f, HRESULT& hr) {
-                             OwnedVariant outputs[3];
+                             Variant outputs[3];
                              tagAlarmTypes alarms = static_cast<tagAlarmTypes>(77);
                              tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                             VARIANT* p[3] = {outputs[0].Out(), outputs[1].Out(), outputs[2].Out()};
+                             VARIANT* p[3] = {outputs[0].Get(), outputs[1].Get(), outputs[2].Get()};
                              if (missing < 3) p[missing] = nullptr;
                              hr = f.umc->GetDevices(p[0], p[1], p[2], missing == 3 ? nullptr : &alarms,
                                                     missing == 4 ? nullptr : &error);
                              bool ok = alarms == 77 && error == 77;
-                             for (const OwnedVariant& output : outputs) ok = ok && IsEmpty(*output);
+                             for (const Variant& output : outputs) ok = ok && IsEmpty(*output);
                              return Expect(ok, "an output changed");
                          }});
     }
     for (int refused = 0; refused < 3; ++refused) {
         cells.push_back({"GetDevices", "an output VT_NULL or VT_ERROR", {E_INVALIDARG}, [refused](Fixture& f, HRESULT& hr) {
-                             OwnedVariant outputs[3] = {Sentinel(), Sentinel(), Sentinel()};
-                             V_VT(outputs[refused].Out()) = refused == 1 ? VT_ERROR : VT_NULL;
+                             Variant outputs[3] = {Sentinel(), Sentinel(), Sentinel()};
+                             V_VT(outputs[refused].Get()) = refused == 1 ? VT_ERROR : VT_NULL;
                              tagAlarmTypes alarms = static_cast<tagAlarmTypes>(77);
                              tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                             hr = f.umc->GetDevices(outputs[0].Out(), outputs[1].Out(), outputs[2].Out(), &alarms, &error);
+                             hr = f.umc->GetDevices(outputs[0].Get(), outputs[1].Get(), outputs[2].Get(), &alarms, &error);
                              bool ok = alarms == 77 && error == 77;
                              for (int k = 0; k < 3; ++k) ok = ok && (k == refused || IsSentinel(*outputs[k]));
                              return Expect(ok, "something changed");
@@ -635,7 +635,7 @@ std::vector<Cell> DeviceCells() {
                          bool ok = true;
                          for (ByRefOutput* out : {&names, &sums, &addresses}) {
                              ok = ok && V_VT(&out->value) == (VT_ARRAY | VT_BSTR) && out->number == 42;
-                             OwnedVariant owned(out->value);
+                             Variant owned(out->value);
                          }
                          return Expect(ok, "outputs not overwritten, or the caller's numbers touched");
                      }});
@@ -653,9 +653,9 @@ std::vector<Cell> DeviceCells() {
             cells.push_back({call.method, "one null pointer", {E_POINTER, E_INVALIDARG},
                              [=](Fixture& f, HRESULT& hr) {
                                  const Bstr name(L"PLC1");
-                                 OwnedVariant out[3];
+                                 Variant out[3];
                                  tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                                 VARIANT* p[3] = {out[0].Out(), out[1].Out(), call.withTypes ? out[2].Out() : nullptr};
+                                 VARIANT* p[3] = {out[0].Get(), out[1].Get(), call.withTypes ? out[2].Get() : nullptr};
                                  if (missing < outputs) p[missing] = nullptr;
                                  hr = invoke(f, name.Get(), p[0], p[1], p[2], missing == outputs ? nullptr : &error);
                                  return Expect(error == 77 && IsEmpty(*out[0]) && IsEmpty(*out[1]), "an output changed");
@@ -665,10 +665,10 @@ std::vector<Cell> DeviceCells() {
             cells.push_back({call.method, "device name null, with a zero inside, a million characters or in other case",
                              {E_INVALIDARG}, [=](Fixture& f, HRESULT& hr) {
                                  const Bstr name(device);
-                                 OwnedVariant out[3] = {Sentinel(), Sentinel(), Sentinel()};
+                                 Variant out[3] = {Sentinel(), Sentinel(), Sentinel()};
                                  tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                                 hr = invoke(f, device.empty() ? nullptr : name.Get(), out[0].Out(), out[1].Out(),
-                                             out[2].Out(), &error);
+                                 hr = invoke(f, device.empty() ? nullptr : name.Get(), out[0].Get(), out[1].Get(),
+                                             out[2].Get(), &error);
                                  return Expect(error == IUMC_OK && IsEmpty(*out[0]) && IsEmpty(*out[1]),
                                                "outputs not VT_EMPTY with IUMC_OK");
                              }});
@@ -676,10 +676,10 @@ std::vector<Cell> DeviceCells() {
         // The last output refused: those before it are already emptied.
         cells.push_back({call.method, "last output VT_NULL", {E_INVALIDARG}, [=](Fixture& f, HRESULT& hr) {
                              const Bstr name(L"PLC1");
-                             OwnedVariant out[3] = {Sentinel(), Sentinel(), Sentinel()};
-                             V_VT(out[outputs - 1].Out()) = VT_NULL;
+                             Variant out[3] = {Sentinel(), Sentinel(), Sentinel()};
+                             V_VT(out[outputs - 1].Get()) = VT_NULL;
                              tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                             hr = invoke(f, name.Get(), out[0].Out(), out[1].Out(), out[2].Out(), &error);
+                             hr = invoke(f, name.Get(), out[0].Get(), out[1].Get(), out[2].Get(), &error);
                              bool ok = error == 77 && V_VT(&*out[outputs - 1]) == VT_NULL;
                              for (int k = 0; k < outputs - 1; ++k) ok = ok && IsEmpty(*out[k]);
                              return Expect(ok, "outputs not as the refusal leaves them");
@@ -692,7 +692,7 @@ std::vector<Cell> DeviceCells() {
                              bool ok = true;
                              for (int k = 0; k < outputs; ++k) {
                                  ok = ok && V_VT(&out[k].value) == (VT_ARRAY | VT_BSTR) && out[k].number == 42;
-                                 OwnedVariant owned(out[k].value);
+                                 Variant owned(out[k].value);
                              }
                              return Expect(ok, "outputs not arrays, or the caller's numbers touched");
                          }});
@@ -706,10 +706,10 @@ std::vector<Cell> ConnectionCells() {
         cells.push_back({"GetConnectionInfo", "one null pointer", {E_POINTER}, [missing](Fixture& f, HRESULT& hr) {
                              const Bstr name(L"PLC1");
                              BSTR text = name.Get();
-                             OwnedVariant value = Sentinel();
+                             Variant value = Sentinel();
                              tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
                              hr = f.umc->GetConnectionInfo(missing == 0 ? nullptr : &text, CONFIG_TIMEOUT,
-                                                           missing == 1 ? nullptr : value.Out(),
+                                                           missing == 1 ? nullptr : value.Get(),
                                                            missing == 2 ? nullptr : &error);
                              return Expect(IsSentinel(*value) && error == 77, "an output changed");
                          }});
@@ -719,9 +719,9 @@ std::vector<Cell> ConnectionCells() {
                          {E_INVALIDARG}, [device](Fixture& f, HRESULT& hr) {
                              const Bstr name(device);
                              BSTR text = name.Get();
-                             OwnedVariant value = Sentinel();
+                             Variant value = Sentinel();
                              tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                             hr = f.umc->GetConnectionInfo(&text, CONFIG_TIMEOUT, value.Out(), &error);
+                             hr = f.umc->GetConnectionInfo(&text, CONFIG_TIMEOUT, value.Get(), &error);
                              return Expect(IsSentinel(*value) && error == 77, "an output changed");
                          }});
     }
@@ -729,9 +729,9 @@ std::vector<Cell> ConnectionCells() {
         cells.push_back({"GetConnectionInfo", "parameter id outside 1 to 30", {E_INVALIDARG}, [id](Fixture& f, HRESULT& hr) {
                              const Bstr name(L"PLC1");
                              BSTR text = name.Get();
-                             OwnedVariant value = Sentinel();
+                             Variant value = Sentinel();
                              tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                             hr = f.umc->GetConnectionInfo(&text, static_cast<tagConfigParams>(id), value.Out(), &error);
+                             hr = f.umc->GetConnectionInfo(&text, static_cast<tagConfigParams>(id), value.Get(), &error);
                              return Expect(IsSentinel(*value) && error == 77, "an output changed");
                          }});
     }
@@ -742,7 +742,7 @@ std::vector<Cell> ConnectionCells() {
                          tagIUMCErrors error;
                          hr = f.umc->GetConnectionInfo(&text, CONFIG_REMNSAP, &out.value, &error);
                          const bool ok = V_VT(&out.value) == (VT_ARRAY | VT_UI1) && out.number == 42;
-                         OwnedVariant owned(out.value);
+                         Variant owned(out.value);
                          return Expect(ok, "value not overwritten, or the caller's number touched");
                      }});
     return cells;
@@ -843,17 +843,17 @@ HandMadeArray IdsWithStringFeatures() {
 
 // A real array the caller holds locked while it calls.
 struct LockedArray {
-    explicit LockedArray(OwnedVariant owned) : value(std::move(owned)) { SafeArrayLock(V_ARRAY(&*value)); }
+    explicit LockedArray(Variant owned) : value(std::move(owned)) { SafeArrayLock(V_ARRAY(&*value)); }
     ~LockedArray() { SafeArrayUnlock(V_ARRAY(&*value)); }
     bool StillLockedOnce() const { return V_ARRAY(&*value)->cLocks == 1; }
-    OwnedVariant value;
+    Variant value;
 };
 
 // The events' parameter elements, each holding one of the given arrays.
 // Empty the elements (EmptyElements) before the owner clears the vector:
 // the descriptors stay the caller's.
-OwnedVariant ParameterElementsHolding(std::vector<HandMadeArray>& inner) {
-    OwnedVariant vector = VariantArray(std::vector<OwnedVariant>(inner.size()));
+Variant ParameterElementsHolding(std::vector<HandMadeArray>& inner) {
+    Variant vector = VariantArray(std::vector<Variant>(inner.size()));
     VARIANT* data = nullptr;
     SafeArrayAccessData(V_ARRAY(&*vector), reinterpret_cast<void**>(&data));
     for (size_t k = 0; k < inner.size(); ++k) data[k] = inner[k].Value();
@@ -861,7 +861,7 @@ OwnedVariant ParameterElementsHolding(std::vector<HandMadeArray>& inner) {
     return vector;
 }
 
-void EmptyElements(OwnedVariant& vector) {
+void EmptyElements(Variant& vector) {
     VARIANT* data = nullptr;
     SafeArrayAccessData(V_ARRAY(&*vector), reinterpret_cast<void**>(&data));
     for (ULONG k = 0; k < V_ARRAY(&*vector)->rgsabound[0].cElements; ++k) VariantInit(&data[k]);
@@ -912,8 +912,8 @@ std::vector<Cell> ArrayShapeCells() {
                  infoArrays.push_back(NoData(VT_I4));
                  paramArrays.push_back(k == 1 ? NoData(VT_VARIANT) : NoData(VT_UI1));
              }
-             OwnedVariant infos = ParameterElementsHolding(infoArrays);
-             OwnedVariant params = ParameterElementsHolding(paramArrays);
+             Variant infos = ParameterElementsHolding(infoArrays);
+             Variant params = ParameterElementsHolding(paramArrays);
              const Batch batch = EventBatch();
              const Outcome outcome = Resolve(f, hr, *batch.names, *batch.sources, *infos, *params, 0, 3);
              EmptyElements(infos);
@@ -941,13 +941,13 @@ std::vector<Cell> ArrayShapeCells() {
              for (VARIANT& output : outputs) {
                  ok = ok && V_VT(&output) == (VT_ARRAY | VT_BSTR) && V_ARRAY(&output) != &names.descriptor &&
                       V_ARRAY(&output) != &sums.descriptor && V_ARRAY(&output) != &addresses.descriptor;
-                 if (ok) OwnedVariant owned(output);
+                 if (ok) Variant owned(output);
              }
              return Expect(ok, "outputs not overwritten, or the caller's arrays touched");
          }},
         {"GetDevices", "in/out VARIANTs holding two-dimensional and locked arrays", {S_OK},
          [](Fixture& f, HRESULT& hr) {
-             OwnedVariant grid = TwoDimensional(VT_BSTR);
+             Variant grid = TwoDimensional(VT_BSTR);
              LockedArray locked(TextArray({L"a"}));
              VARIANT outputs[3] = {*grid, *locked.value, *grid};
              tagAlarmTypes alarms;
@@ -957,7 +957,7 @@ std::vector<Cell> ArrayShapeCells() {
              for (VARIANT& output : outputs) {
                  ok = ok && V_VT(&output) == (VT_ARRAY | VT_BSTR) && V_ARRAY(&output) != V_ARRAY(&*grid) &&
                       V_ARRAY(&output) != V_ARRAY(&*locked.value);
-                 if (ok) OwnedVariant owned(output);
+                 if (ok) Variant owned(output);
              }
              return Expect(ok, "outputs not overwritten, or the caller's arrays touched");
          }},

@@ -33,7 +33,7 @@ std::string Hex(HRESULT hr) {
     return text;
 }
 
-OwnedVariant Sentinel() { return LongValue(0x5EED); }
+Variant Sentinel() { return LongValue(0x5EED); }
 bool IsSentinel(const VARIANT& value) { return V_VT(&value) == VT_I4 && V_I4(&value) == 0x5EED; }
 bool IsEmpty(const VARIANT& value) { return V_VT(&value) == VT_EMPTY; }
 
@@ -180,10 +180,10 @@ private:
     // IUMCInfo ---------------------------------------------------------------
 
     void QueryDevices() {
-        OwnedVariant names, checkSums, addresses;
+        Variant names, checkSums, addresses;
         tagAlarmTypes alarms = ALARM_TYPE_NONE;
         tagIUMCErrors error = IUMC_OK;
-        const HRESULT hr = m_umc->GetDevices(names.Out(), checkSums.Out(), addresses.Out(), &alarms, &error);
+        const HRESULT hr = m_umc->GetDevices(names.Get(), checkSums.Get(), addresses.Get(), &alarms, &error);
         Check("GetDevices", hr, {S_OK, E_FAIL, E_OUTOFMEMORY});
         if (hr == S_OK) {
             ParallelArrays("GetDevices", {{&*names, VT_BSTR}, {&*checkSums, VT_BSTR}, {&*addresses, VT_BSTR}});
@@ -198,7 +198,7 @@ private:
                Render(*names) + " " + Render(*checkSums) + " " + Render(*addresses));
         if ((alarms & ~7) != 0) Violate("GetDevices", "alarm types beyond the three bits");
 
-        std::vector<std::wstring> devices = TextsOf(*names);
+        std::vector<std::wstring> devices = ArrayTexts(*names);
         if (devices.size() > m_options.maxDevices) devices.resize(m_options.maxDevices);
         m_devices = devices;
         for (const wchar_t* extra : {L"", L"DEVICES", L"CORVALIS", L"U7SQ", L"NoSuchDevice"}) devices.push_back(extra);
@@ -211,9 +211,9 @@ private:
 
     void QueryTOs(const std::wstring& device) {
         const Bstr name(device);
-        OwnedVariant toNames, addresses;
+        Variant toNames, addresses;
         tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-        const HRESULT hr = m_umc->GetTOs(name.Get(), toNames.Out(), addresses.Out(), &error);
+        const HRESULT hr = m_umc->GetTOs(name.Get(), toNames.Get(), addresses.Get(), &error);
         Check("GetTOs", hr, {S_OK, E_INVALIDARG, E_OUTOFMEMORY});
         if (hr == S_OK) {
             ParallelArrays("GetTOs", {{&*toNames, VT_BSTR}, {&*addresses, VT_BSTR}});
@@ -227,14 +227,14 @@ private:
 
     void QueryTOsWithTypes(const std::wstring& device) {
         const Bstr name(device);
-        OwnedVariant toNames, addresses, types;
+        Variant toNames, addresses, types;
         tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-        const HRESULT hr = m_umc->GetTOsWithTypes(name.Get(), toNames.Out(), addresses.Out(), types.Out(), &error);
+        const HRESULT hr = m_umc->GetTOsWithTypes(name.Get(), toNames.Get(), addresses.Get(), types.Get(), &error);
         Check("GetTOsWithTypes", hr, {S_OK, E_INVALIDARG, E_OUTOFMEMORY});
         if (hr == S_OK) {
             ParallelArrays("GetTOsWithTypes", {{&*toNames, VT_BSTR}, {&*addresses, VT_BSTR}, {&*types, VT_BSTR}});
             if (error != IUMC_OK) Violate("GetTOsWithTypes", "pError out of set");
-            for (const std::wstring& address : TextsOf(*addresses))
+            for (const std::wstring& address : ArrayTexts(*addresses))
                 m_sources.push_back(L"/" + device + L"/RT" + address);
         } else if (!IsEmpty(*toNames) || !IsEmpty(*addresses) || !IsEmpty(*types)) {
             Violate("GetTOsWithTypes", "a failure left an output that is not empty");
@@ -246,9 +246,9 @@ private:
     void QueryConnection(const std::wstring& device, LONG id) {
         const Bstr name(device);
         BSTR text = name.Get();
-        OwnedVariant value = Sentinel();
+        Variant value = Sentinel();
         tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-        const HRESULT hr = m_umc->GetConnectionInfo(&text, static_cast<tagConfigParams>(id), value.Out(), &error);
+        const HRESULT hr = m_umc->GetConnectionInfo(&text, static_cast<tagConfigParams>(id), value.Get(), &error);
         Check("GetConnectionInfo", hr, {S_OK, E_INVALIDARG, E_OUTOFMEMORY});
         if (hr == S_OK) {
             const bool valid = deviceinfo::IsValidParamId(id);
@@ -271,8 +271,8 @@ private:
 
     void QueryCategories() {
         for (LONG mask : {0x70L, 0L, 16L, 32L, 64L, -1L}) {
-            OwnedVariant ids, descriptions;
-            const HRESULT hr = m_b->GetCategories(mask, ids.Out(), descriptions.Out());
+            Variant ids, descriptions;
+            const HRESULT hr = m_b->GetCategories(mask, ids.Get(), descriptions.Get());
             Check("GetCategories", hr, {S_OK, E_OUTOFMEMORY});
             if (hr == S_OK && !(IsEmpty(*ids) && IsEmpty(*descriptions)))
                 ParallelArrays("GetCategories", {{&*ids, VT_I4}, {&*descriptions, VT_BSTR}});
@@ -295,8 +295,8 @@ private:
     }
 
     std::vector<LONG> QueryAttributes(LONG id) {
-        OwnedVariant ids = Sentinel(), types = Sentinel(), descriptions = Sentinel();
-        const HRESULT hr = m_b->GetCategoryAttributes(id, ids.Out(), types.Out(), descriptions.Out());
+        Variant ids = Sentinel(), types = Sentinel(), descriptions = Sentinel();
+        const HRESULT hr = m_b->GetCategoryAttributes(id, ids.Get(), types.Get(), descriptions.Get());
         Check("GetCategoryAttributes", hr, {S_OK, E_INVALIDARG, E_OUTOFMEMORY});
         if (hr == S_OK) {
             if (!(IsEmpty(*ids) && IsEmpty(*types) && IsEmpty(*descriptions)))
@@ -312,8 +312,8 @@ private:
 
     template <class Call>
     std::vector<std::wstring> QueryMessageIds(const char* method, const std::string& argument, Call call) {
-        OwnedVariant ids = Sentinel();
-        const HRESULT hr = call(ids.Out());
+        Variant ids = Sentinel();
+        const HRESULT hr = call(ids.Get());
         Check(method, hr, {S_OK, E_INVALIDARG, E_POINTER, E_OUTOFMEMORY});
         if (hr == S_OK) {
             ParallelArrays(method, {{&*ids, VT_BSTR}});
@@ -321,7 +321,7 @@ private:
             Violate(method, "a refusal changed the output");
         }
         Record(std::string(method) + " " + argument + " " + Hex(hr) + " " + (hr == S_OK ? Render(*ids) : ""));
-        return hr == S_OK ? TextsOf(*ids) : std::vector<std::wstring>{};
+        return hr == S_OK ? ArrayTexts(*ids) : std::vector<std::wstring>{};
     }
 
     void QuerySources() {
@@ -357,7 +357,7 @@ private:
             wanted.push_back(999999);
             Select(handle, m_categories[k], LongArray(wanted, k % 2 ? 7 : 0));
             if (k == 0) {
-                Select(handle, m_categories[k], OwnedVariant());
+                Select(handle, m_categories[k], Variant());
                 Select(handle, m_categories[k], LongArray(m_attributes[k]));
             }
             QuerySelection(handle, m_categories[k]);
@@ -372,11 +372,11 @@ private:
         Record("DeleteSubscription " + Hex(hr));
     }
 
-    void Select(LONG handle, LONG category, OwnedVariant ids) {
+    void Select(LONG handle, LONG category, Variant ids) {
         const VARTYPE type = V_VT(&*ids);
         const ArrayShape request = Shape(*ids, VT_I4);
-        OwnedVariant results = Sentinel();
-        const HRESULT hr = m_b->SelectAttributes(handle, category, *ids, results.Out());
+        Variant results = Sentinel();
+        const HRESULT hr = m_b->SelectAttributes(handle, category, *ids, results.Get());
         Check("SelectAttributes", hr, {S_OK, S_FALSE, E_INVALIDARG, E_OUTOFMEMORY});
         if ((hr == S_OK || hr == S_FALSE) && type != VT_EMPTY) {
             const ArrayShape shape = Shape(*results, VT_I4);
@@ -395,8 +395,8 @@ private:
     }
 
     void QuerySelection(LONG handle, LONG category) {
-        OwnedVariant ids = Sentinel();
-        const HRESULT hr = m_b->GetSelectedAttributes(handle, category, ids.Out());
+        Variant ids = Sentinel();
+        const HRESULT hr = m_b->GetSelectedAttributes(handle, category, ids.Get());
         Check("GetSelectedAttributes", hr, {S_OK, E_INVALIDARG, E_OUTOFMEMORY});
         if (hr == S_OK) {
             ParallelArrays("GetSelectedAttributes", {{&*ids, VT_I4}});
@@ -411,10 +411,10 @@ private:
     }
 
     // The event parameters of one alarm type, or none (shape 0).
-    static void AddParameters(int shape, std::vector<OwnedVariant>& infos, std::vector<OwnedVariant>& params) {
+    static void AddParameters(int shape, std::vector<Variant>& infos, std::vector<Variant>& params) {
         switch (shape) {
             case 1: {  // user alarm: paramInfo begins with 1, one byte array
-                std::vector<OwnedVariant> info, value;
+                std::vector<Variant> info, value;
                 info.push_back(LongValue(1));
                 value.push_back(ByteArray({0x01, 0x2C, 0x00, 0x00}));
                 infos.push_back(VariantArray(std::move(info)));
@@ -422,14 +422,14 @@ private:
                 break;
             }
             case 2: {  // TO alarm: 32-bit values
-                std::vector<OwnedVariant> values;
+                std::vector<Variant> values;
                 for (LONG v : {LONG(5), LONG(7), LONG(-1), LONG(INT_MAX), LONG(INT_MIN)}) values.push_back(LongValue(v));
                 infos.emplace_back();
                 params.push_back(VariantArray(std::move(values)));
                 break;
             }
             case 3: {  // diagnosis: the 10-byte record inside an array of VARIANTs
-                std::vector<OwnedVariant> record;
+                std::vector<Variant> record;
                 record.push_back(ByteArray({0x12, 0x34, 0xAB, 0xCD, 0xFF, 0xFF, 0x80, 0x00, 0, 0}));
                 infos.emplace_back();
                 params.push_back(VariantArray(std::move(record)));
@@ -459,7 +459,7 @@ private:
         const std::wstring& source = m_sources[sourceIndex];
         const std::vector<std::wstring>& messages = m_sourceMessages[sourceIndex];
         std::vector<std::wstring> names, sources;
-        std::vector<OwnedVariant> infos, params;
+        std::vector<Variant> infos, params;
         const size_t count = std::min(messages.size(), m_options.maxMessagesPerSource);
         // A TO alarm takes the value field of each parameter whatever its
         // type, so parameters holding arrays would put addresses into its
@@ -483,42 +483,42 @@ private:
     }
 
     LONG ProbeAlarmType(LONG handle, const std::wstring& source, const std::wstring& name) {
-        const OwnedVariant none;
-        OwnedVariant outputs[6];
+        const Variant none;
+        Variant outputs[6];
         const HRESULT hr = m_b->ResolveEvents(handle, 0x0409, *TextArray({name}), *TextArray({source}), *none, *none,
-                                              outputs[0].Out(), outputs[1].Out(), outputs[2].Out(), outputs[3].Out(),
-                                              outputs[4].Out(), outputs[5].Out());
+                                              outputs[0].Get(), outputs[1].Get(), outputs[2].Get(), outputs[3].Get(),
+                                              outputs[4].Get(), outputs[5].Get());
         Check("ResolveEvents", hr, {S_OK, S_FALSE, E_INVALIDARG, E_OUTOFMEMORY});
         std::string line = "ResolveEvents (probe) " + Narrow(source) + " " + Hex(hr);
-        for (const OwnedVariant& output : outputs) line += " " + Render(*output);
+        for (const Variant& output : outputs) line += " " + Render(*output);
         Record(line);
         const std::vector<LONG> types = LongsOf(*outputs[1]);
         return types.empty() ? 0 : types.front();
     }
 
     void ResolveBatchWithUnknownHandle(LONG handle) {
-        std::vector<OwnedVariant> infos, params;
+        std::vector<Variant> infos, params;
         AddParameters(0, infos, params);
         const std::wstring source = m_sources.empty() ? L"" : m_sources.front();
-        OwnedVariant outputs[6];
+        Variant outputs[6];
         const HRESULT hr = m_b->ResolveEvents(handle, 0x0407, *TextArray({L"Alarm1"}), *TextArray({source}),
                                               *VariantArray(std::move(infos)), *VariantArray(std::move(params)),
-                                              outputs[0].Out(), outputs[1].Out(), outputs[2].Out(), outputs[3].Out(),
-                                              outputs[4].Out(), outputs[5].Out());
+                                              outputs[0].Get(), outputs[1].Get(), outputs[2].Get(), outputs[3].Get(),
+                                              outputs[4].Get(), outputs[5].Get());
         Check("ResolveEvents (unknown handle)", hr, {E_INVALIDARG});
-        for (const OwnedVariant& output : outputs) {
+        for (const Variant& output : outputs) {
             if (!IsEmpty(*output)) Violate("ResolveEvents", "a refused call left an output that is not empty");
         }
     }
 
-    void Resolve(LONG handle, LONG language, OwnedVariant names, OwnedVariant sources, OwnedVariant infos,
-                 OwnedVariant params, const std::string& label) {
+    void Resolve(LONG handle, LONG language, Variant names, Variant sources, Variant infos,
+                 Variant params, const std::string& label) {
         const ArrayShape batch = Shape(*names, VT_BSTR);
-        OwnedVariant reserved = Sentinel(), alarmTypes = Sentinel(), categoryIds = Sentinel(),
+        Variant reserved = Sentinel(), alarmTypes = Sentinel(), categoryIds = Sentinel(),
                      attributeIds = Sentinel(), values = Sentinel(), results = Sentinel();
-        const HRESULT hr = m_b->ResolveEvents(handle, language, *names, *sources, *infos, *params, reserved.Out(),
-                                              alarmTypes.Out(), categoryIds.Out(), attributeIds.Out(), values.Out(),
-                                              results.Out());
+        const HRESULT hr = m_b->ResolveEvents(handle, language, *names, *sources, *infos, *params, reserved.Get(),
+                                              alarmTypes.Get(), categoryIds.Get(), attributeIds.Get(), values.Get(),
+                                              results.Get());
         Check("ResolveEvents", hr, {S_OK, S_FALSE, E_INVALIDARG, E_OUTOFMEMORY});
         if (hr == S_OK || hr == S_FALSE) CheckResolved(hr, batch, *reserved, *alarmTypes, *categoryIds, *attributeIds,
                                                        *values, *results);
@@ -568,13 +568,13 @@ private:
     }
 
     void CheckLanguage(LONG handle, LONG language) {
-        OwnedVariant outputs[6];
-        const OwnedVariant none;
-        const HRESULT hr = m_b->ResolveEvents(handle, language, *none, *none, *none, *none, outputs[0].Out(),
-                                              outputs[1].Out(), outputs[2].Out(), outputs[3].Out(), outputs[4].Out(),
-                                              outputs[5].Out());
+        Variant outputs[6];
+        const Variant none;
+        const HRESULT hr = m_b->ResolveEvents(handle, language, *none, *none, *none, *none, outputs[0].Get(),
+                                              outputs[1].Get(), outputs[2].Get(), outputs[3].Get(), outputs[4].Get(),
+                                              outputs[5].Get());
         Check("ResolveEvents (language check)", hr, {S_OK, S_FALSE});
-        for (const OwnedVariant& output : outputs) {
+        for (const Variant& output : outputs) {
             if (!IsEmpty(*output)) Violate("ResolveEvents", "the language check left an output that is not empty");
         }
         Record("LanguageCheck " + std::to_string(language) + " " + Hex(hr));
@@ -583,14 +583,14 @@ private:
     // Interface A's other slots and display-name binding ---------------------
 
     void QueryInterfaceALeftovers() {
-        OwnedVariant held;
-        V_VT(held.Out()) = VT_BSTR;
-        V_BSTR(held.Out()) = SysAllocString(L"held by the caller");
-        HRESULT hr = m_a->GetSubMessageIds(0, held.Out());
+        Variant held;
+        V_VT(held.Get()) = VT_BSTR;
+        V_BSTR(held.Get()) = SysAllocString(L"held by the caller");
+        HRESULT hr = m_a->GetSubMessageIds(0, held.Get());
         Check("GetSubMessageIds", hr, {S_OK});
         if (!IsEmpty(*held)) Violate("GetSubMessageIds", "output not emptied");
-        OwnedVariant argument;
-        hr = m_a->QueryUnsupported(argument.Out());
+        Variant argument;
+        hr = m_a->QueryUnsupported(argument.Get());
         Check("QueryUnsupported", hr, {E_NOTIMPL});
         Record("InterfaceA " + Hex(hr));
     }

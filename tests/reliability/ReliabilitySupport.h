@@ -1,7 +1,7 @@
 #pragma once
 
 // Shared pieces of the reliability checks: the run's scale, the figures it
-// reports, owned VARIANTs and arrays, and a driver that runs every query of
+// reports, and a driver that runs every query of
 // every interface on one loaded object.
 
 #include <windows.h>
@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "tests/support/ArrayValues.h"
 
 // The short run (CI) unless RELIABILITY_RUN=full is set in the environment.
 bool FullRun();
@@ -32,48 +34,6 @@ struct PrivateBytes {
     const char* source = "";
 };
 PrivateBytes MeasurePrivateBytes();
-
-// A VARIANT that is cleared when the owner goes.
-class OwnedVariant {
-public:
-    OwnedVariant() { VariantInit(&m_value); }
-    explicit OwnedVariant(VARIANT value) : m_value(value) {}
-    OwnedVariant(OwnedVariant&& other) noexcept : m_value(other.m_value) { VariantInit(&other.m_value); }
-    OwnedVariant& operator=(OwnedVariant&& other) noexcept {
-        if (this != &other) {
-            VariantClear(&m_value);
-            m_value = other.m_value;
-            VariantInit(&other.m_value);
-        }
-        return *this;
-    }
-    OwnedVariant(const OwnedVariant&) = delete;
-    OwnedVariant& operator=(const OwnedVariant&) = delete;
-    ~OwnedVariant() { VariantClear(&m_value); }
-
-    VARIANT* Out() { return &m_value; }
-    const VARIANT& operator*() const { return m_value; }
-    VARIANT& Raw() { return m_value; }
-    VARIANT Detach() {
-        VARIANT value = m_value;
-        VariantInit(&m_value);
-        return value;
-    }
-
-private:
-    VARIANT m_value;
-};
-
-OwnedVariant ArrayVariant(VARTYPE elementType, SAFEARRAY* array);
-OwnedVariant TextArray(const std::vector<std::wstring>& texts, LONG lowerBound = 0);
-OwnedVariant LongArray(const std::vector<LONG>& values, LONG lowerBound = 0);
-OwnedVariant ByteArray(const std::vector<uint8_t>& bytes);
-OwnedVariant VariantArray(std::vector<OwnedVariant> items, LONG lowerBound = 0);
-OwnedVariant LongValue(LONG value);
-
-// Elements of a one-dimensional output array (empty when it is none).
-std::vector<LONG> LongsOf(const VARIANT& value);
-std::vector<std::wstring> TextsOf(const VARIANT& value);
 
 std::string Narrow(std::wstring_view text);  // non-ASCII as \uXXXX
 
