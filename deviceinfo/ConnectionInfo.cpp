@@ -13,6 +13,7 @@
 #include "deviceinfo/ConnectionParameterTables.h"
 #include "deviceinfo/ConnectionValueConversions.h"
 #include "deviceinfo/DeviceInfoSupport.h"
+#include "loading/TextConversion.h"
 #include "loading/XmlAccess.h"
 
 using namespace deviceinfo;
@@ -26,10 +27,6 @@ static_assert(SameId("CONFIG_ADDRESS", CONFIG_ADDRESS) && SameId("CONFIG_CONSIST
                   SameId("CONFIG_PDUSize", CONFIG_PDUSize) && SameId("CONFIG_UTCTimeBias", CONFIG_UTCTimeBias),
               "the connection parameter rows differ from tagConfigParams");
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "BSTR characters are UTF-16 code units");
-
-std::u16string ToU16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
-std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
 // The project-wide values: the first "ConnectionInfo" child of the only
 // "CORVALIS" element. Without a single "CORVALIS" there are none.

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "loading/ComValues.h"
+#include "loading/TextConversion.h"
 #include "loading/ElementIndex.h"
 #include "loading/XmlAccess.h"
 
 namespace deviceinfo {
 
-inline std::wstring_view BstrView(BSTR text) { return {text ? text : L"", SysStringLen(text)}; }
 
 // The only element of the loaded document whose tag name is exactly `name`;
 // null when there is none or several, or when the name is empty.

@@ -10,6 +10,7 @@
 #include "eventserver/EventParameters.h"
 #include "eventserver/MessageIndex.h"
 #include "eventserver/MessageNumber.h"
+#include "loading/TextConversion.h"
 #include "loading/XmlAccess.h"
 #include "model/ModelBuilder.h"
 
@@ -72,14 +73,7 @@ public:
     }
     void Emit() const {
         if (!m_enabled) return;
-        std::string ansi;
-        if (!m_text.empty()) {
-            const int length = static_cast<int>(m_text.size());
-            const int size = WideCharToMultiByte(CP_ACP, 0, m_text.data(), length, nullptr, 0, nullptr, nullptr);
-            ansi.resize(static_cast<size_t>(size));
-            if (size > 0) WideCharToMultiByte(CP_ACP, 0, m_text.data(), length, &ansi[0], size, nullptr, nullptr);
-        }
-        OutputDebugStringA(ansi.c_str());
+        OutputDebugStringA(Ansi(m_text).c_str());
     }
 
 private:

@@ -1,33 +1,18 @@
 #include "loading/ProjectLoad.h"
 
 #include "loading/ProjectFilePath.h"
+#include "loading/Win32Owners.h"
 #include "loading/SourceCategories.h"
 #include "loading/XmlAccess.h"
 #include "model/ModelBuilder.h"
 
 namespace {
 
-class RegistryKey {
-public:
-    RegistryKey(HKEY parent, const char* path) {
-        if (RegOpenKeyExA(parent, path, 0, KEY_READ, &m_key) != ERROR_SUCCESS) m_key = nullptr;
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() {
-        if (m_key) RegCloseKey(m_key);
-    }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
-
 // The data directory as ANSI text; empty when the key or value is missing,
 // not a string or not terminated.
 std::string ReadDataDirectory() {
-    const RegistryKey key(HKEY_LOCAL_MACHINE, kDataPathKey);
-    if (!key.Get()) return {};
+    RegistryKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDataPathKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return {};
     // Most values fit the path buffer and are read in one call.
     DWORD type = REG_NONE;
     std::string data(kMaxPathBytes, '\0');
@@ -50,20 +35,6 @@ void PrepareSynchronousLocalLoad(IXMLDOMDocument* document) {
     document->put_async(VARIANT_FALSE);
     document->put_resolveExternals(VARIANT_FALSE);
 }
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
-    }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 
 // The whole file as a byte array, or an empty owner when it cannot be opened
 // or read.

@@ -7,6 +7,8 @@
 
 #include "IEventInfoServer.h"
 #include "loading/ComValues.h"
+#include "loading/TextConversion.h"
+#include "loading/Win32Owners.h"
 #include "module/RegistryScript.h"
 #include "module/ResourceIds.h"
 
@@ -31,35 +33,6 @@ std::wstring ModulePath(HINSTANCE module) {
         path.resize(path.size() * 2);
     }
 }
-
-std::string ToUtf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(size, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
-    return out;
-}
-
-class RegKey {
-public:
-    RegKey() = default;
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() {
-        if (m_key) RegCloseKey(m_key);
-    }
-    HKEY* Receive() { return &m_key; }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
 
 // The script's HKCR stands for the classes key of the scope.
 HKEY RootKey(const std::string& name, HKEY classesRoot) {
@@ -97,7 +70,7 @@ HRESULT WriteKey(HKEY parent, const regscript::Key& key) {
         if (status != ERROR_SUCCESS) return FromWin32(status);
         if (key.removal == regscript::Removal::Delete) return S_OK;
     }
-    RegKey opened;
+    RegistryKey opened;
     HRESULT hr = FromWin32(RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
                                            opened.Receive(), nullptr));
     if (FAILED(hr)) return hr;
@@ -124,7 +97,7 @@ HRESULT RemoveKey(HKEY parent, const regscript::Key& key) {
     case regscript::Removal::Delete:
         return S_OK;
     case regscript::Removal::NoRemove: {
-        RegKey opened;
+        RegistryKey opened;
         const LSTATUS status = RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, opened.Receive());
         if (status == ERROR_FILE_NOT_FOUND) return S_OK;
         if (status != ERROR_SUCCESS) return FromWin32(status);
@@ -159,7 +132,7 @@ bool ClassRegisteredInOtherView(RegistrationScope scope) {
     wchar_t classId[40] = {};
     StringFromGUID2(CLSID_EventInfoObj, classId, 40);
     const std::wstring path = std::wstring(L"Software\\Classes\\CLSID\\") + classId + L"\\InprocServer32";
-    RegKey key;
+    RegistryKey key;
     const HKEY hive = scope == RegistrationScope::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
     return RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ | kOtherView, key.Receive()) == ERROR_SUCCESS;
 }
@@ -172,7 +145,7 @@ HRESULT LoadScript(HINSTANCE module, regscript::Script& script) {
     if (!data) return HRESULT_FROM_WIN32(GetLastError());
     const std::string_view text(data, SizeofResource(module, resource));
     try {
-        script = regscript::Parse(text, {{"MODULE", ToUtf8(ModulePath(module))}});
+        script = regscript::Parse(text, {{"MODULE", Utf8(ModulePath(module))}});
     } catch (const regscript::ParseError&) {
         return E_UNEXPECTED;
     } catch (const std::exception&) {
@@ -202,7 +175,7 @@ std::wstring TypeLibraryPath(HINSTANCE module, int resourceId) {
 
 // HKEY_CLASSES_ROOT for the machine; the user's own classes key, created if
 // need be, for one user.
-HRESULT OpenClassesRoot(RegistrationScope scope, RegKey& userClasses, HKEY& classesRoot) {
+HRESULT OpenClassesRoot(RegistrationScope scope, RegistryKey& userClasses, HKEY& classesRoot) {
     if (scope == RegistrationScope::Machine) {
         classesRoot = HKEY_CLASSES_ROOT;
         return S_OK;
@@ -248,7 +221,7 @@ HRESULT UnregisterTypeLibrary(HINSTANCE module, int resourceId, RegistrationScop
 
 HRESULT RegisterModule(HINSTANCE module, RegistrationScope scope) {
     regscript::Script script;
-    RegKey userClasses;
+    RegistryKey userClasses;
     HKEY classesRoot = nullptr;
     HRESULT hr = LoadScript(module, script);
     if (SUCCEEDED(hr)) hr = OpenClassesRoot(scope, userClasses, classesRoot);
@@ -260,7 +233,7 @@ HRESULT RegisterModule(HINSTANCE module, RegistrationScope scope) {
 
 HRESULT UnregisterModule(HINSTANCE module, RegistrationScope scope) {
     regscript::Script script;
-    RegKey userClasses;
+    RegistryKey userClasses;
     HKEY classesRoot = nullptr;
     HRESULT hr = LoadScript(module, script);
     if (SUCCEEDED(hr)) hr = OpenClassesRoot(scope, userClasses, classesRoot);

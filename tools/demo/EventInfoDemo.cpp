@@ -18,19 +18,13 @@
 #include "loading/ComValues.h"
 #include "component/ComBoundary.h"
 #include "loading/ProjectLoad.h"
+#include "loading/TextConversion.h"
 #include "deviceinfo/ConnectionParameterTables.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
 
-std::string Utf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-    return out;
-}
 
 SafeArray ByteArray(const std::vector<BYTE>& bytes) {
     SafeArray array = SafeArray::CreateVector(VT_UI1, static_cast<ULONG>(bytes.size()));

@@ -40,23 +40,6 @@ struct Failure {
     std::string message;
 };
 
-std::wstring Wide(const std::string& utf8, UINT codePage = CP_UTF8) {
-    if (utf8.empty()) return {};
-    const int size = MultiByteToWideChar(codePage, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(codePage, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], size);
-    return out;
-}
-
-std::string Ansi(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-    return out;
-}
-
 std::string Hex(uint32_t value, int digits = 8) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%0*lX", digits, static_cast<unsigned long>(value));
@@ -174,7 +157,7 @@ private:
         HRESULT hr = S_OK;
         std::string shownPath = m_file;
         if (!m_file.empty()) {
-            const std::wstring path = Wide(m_file);
+            const std::wstring path = FromUtf8(m_file);
             if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
                 throw Failure{kExitNotLoaded, "cannot open the project file " + m_file};
             m_fileText = ReadFileText(path);
@@ -335,7 +318,7 @@ Table CategoryTable(Session& session, const std::string& eventClass) {
 int32_t CategoryIdOf(Session& session, const std::string& text) {
     if (const auto number = ParseInteger(text)) return static_cast<int32_t>(*number);
     const auto& keys = session.View().m_model.m_mapCategoryKeys;
-    const auto found = keys.find(Wide(text));
+    const auto found = keys.find(FromUtf8(text));
     if (found == keys.end()) throw Failure{kExitUsage, "no category is named " + text};
     return found->second;
 }
@@ -445,8 +428,8 @@ void EventParameters(const std::wstring& message, const ResolveParameters& param
 }
 
 Report Resolve(Session& session, const CommandLine& line) {
-    const std::wstring message = Wide(line.arguments[0]);
-    const std::wstring source = Wide(line.arguments[1]);
+    const std::wstring message = FromUtf8(line.arguments[0]);
+    const std::wstring source = FromUtf8(line.arguments[1]);
     std::string error;
     const auto parameters = ParseResolveParameters(
         line.arguments[0], std::vector<std::string>(line.arguments.begin() + 2, line.arguments.end()), error);
@@ -561,7 +544,7 @@ int Run(const CommandLine& line) {
         AddDevices(session, report);
     } else if (command == "tos") {
         Table table = ToTable(false);
-        AddTos(session, Wide(line.arguments[0]), table, false);
+        AddTos(session, FromUtf8(line.arguments[0]), table, false);
         report.push_back(std::move(table));
     } else if (command == "params") {
         std::vector<int32_t> ids;
@@ -571,7 +554,7 @@ int Run(const CommandLine& line) {
             ids.push_back(*id);
         }
         if (ids.empty()) ids = AllParameterIds();
-        const std::wstring device = Wide(line.arguments[0]);
+        const std::wstring device = FromUtf8(line.arguments[0]);
         Table probe = ToTable(false);
         AddTos(session, device, probe, false);  // refuses a device that cannot be queried
         Table table = ParameterTable(false);
@@ -589,9 +572,9 @@ int Run(const CommandLine& line) {
         Variant ids;
         HRESULT hr = S_OK;
         if (!target.empty() && target[0] == '/') {
-            hr = session.Get<IEventMessageIds>()->GetSourceMessageIds(Bstr(Wide(target)).Get(), ids.Get());
+            hr = session.Get<IEventMessageIds>()->GetSourceMessageIds(Bstr(FromUtf8(target)).Get(), ids.Get());
             const auto& sources = session.View().m_mapSourceCategories;
-            const auto found = sources.find(Wide(target));
+            const auto found = sources.find(FromUtf8(target));
             if (found != sources.end()) categoryId = found->second;
         } else {
             categoryId = CategoryIdOf(session, target);

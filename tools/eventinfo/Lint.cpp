@@ -10,18 +10,8 @@
 #include "tools/eventinfo/LintRules.h"
 
 
-std::string Utf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-    return out;
-}
-
 namespace {
 
-std::u16string U16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
 
 struct ElementRecord {
     DomNode node;
@@ -215,9 +205,9 @@ private:
                 const std::wstring name = NodeName(child.Get());
                 const std::wstring childPath = ElementPath(child.Get());
                 if (name == L"Attributes" || name == L"ATTRIBUTES") {
-                    for (const auto& entry : AttributesOf(child.Get())) known.push_back(U16(entry.first));
+                    for (const auto& entry : AttributesOf(child.Get())) known.push_back(ToU16(entry.first));
                     CheckCaseVariants(childPath, AttributesOf(child.Get()), FixedAttributeNames());
-                } else if (!CaseVariantOf(U16(name), {u"Attributes"}).empty()) {
+                } else if (!CaseVariantOf(ToU16(name), {u"Attributes"}).empty()) {
                     Report("case", childPath, "element " + Utf8(name) + " is not read; the name is Attributes");
                 }
             }
@@ -227,7 +217,7 @@ private:
                 const bool messageLike = name.size() >= 2 && (name[0] == L'I' || name[0] == L'i') &&
                                          (name[1] == L'D' || name[1] == L'd');
                 if (!messageLike) continue;
-                if (!IsMessageElementName(U16(name))) {
+                if (!IsMessageElementName(ToU16(name))) {
                     Report("message-name", childPath,
                            "message element " + Utf8(name) + " is not \"ID\" + 8 upper-case hex digits; no event finds it");
                     continue;
@@ -235,15 +225,15 @@ private:
                 const Attributes attributes = AttributesOf(child.Get());
                 CheckCaseVariants(childPath, attributes, known);
                 for (const auto& [attribute, text] : attributes) {
-                    const std::u16string name16 = U16(attribute);
+                    const std::u16string name16 = ToU16(attribute);
                     if (!IsMessageTextName(name16)) {
                         if (CaseVariantOf(name16, known).empty() && attribute.size() >= 3 &&
-                            !CaseVariantOf(U16(attribute.substr(0, 3)), {u"MSG"}).empty())
+                            !CaseVariantOf(ToU16(attribute.substr(0, 3)), {u"MSG"}).empty())
                             Report("message-text-name", childPath,
                                    "attribute " + Utf8(attribute) + " is not \"MSG\" + 4 upper-case hex digits");
                         continue;
                     }
-                    if (FormatWithSampleParameters(alarmType, U16(text)) == kFormatInvalid)
+                    if (FormatWithSampleParameters(alarmType, ToU16(text)) == kFormatInvalid)
                         Report("placeholder", childPath,
                                Utf8(attribute) + " \"" + Utf8(text) + "\": the " + AlarmTypeName(alarmType) +
                                    " formatter rejects its placeholders");
@@ -255,7 +245,7 @@ private:
     void CheckCaseVariants(const std::wstring& path, const Attributes& attributes,
                            const std::vector<std::u16string>& known) {
         for (const auto& entry : attributes) {
-            const std::u16string match = CaseVariantOf(U16(entry.first), known);
+            const std::u16string match = CaseVariantOf(ToU16(entry.first), known);
             if (!match.empty())
                 Report("case", path,
                        "attribute " + Utf8(entry.first) + " is not read; the name is " +

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "loading/Project.h"
+#include "loading/TextConversion.h"
 
 struct LintFinding {
     std::string check;    // short name of the rule
@@ -19,4 +20,3 @@ struct LintFinding {
 // Raises ComError on DOM failures.
 std::vector<LintFinding> LintProject(const Project& project, const std::string& fileText);
 
-std::string Utf8(std::wstring_view text);
