@@ -59,7 +59,7 @@ STDMETHODIMP_(ULONG) EventInfoObj::AddRef() { return m_controllingUnknown->AddRe
 STDMETHODIMP_(ULONG) EventInfoObj::Release() { return m_controllingUnknown->Release(); }
 
 // The interface map, in order; the first entry also answers IUnknown in the
-// plain form, and IDispatch is answered by interface A.
+// plain form, and IDispatch is answered by IEventMessageIds.
 HRESULT EventInfoObj::InnerQueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;

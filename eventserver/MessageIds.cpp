@@ -1,4 +1,4 @@
-// Interface A: message ids of categories and event sources.
+// IEventMessageIds: message ids of categories and event sources.
 
 #include <string>
 #include <vector>

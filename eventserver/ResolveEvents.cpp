@@ -1,4 +1,4 @@
-// Interface B: resolution of raw events into message texts and attributes.
+// IEventModel: resolution of raw events into message texts and attributes.
 
 #include <cstdint>
 #include <string>

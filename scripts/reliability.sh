@@ -164,7 +164,7 @@ Rerun: \`cd build && RELIABILITY_RUN=full ./wine-run bin/reliability_tests.exe -
 ## 3. Caller misuse
 
 A table of cells (\`tests/reliability/CallerMisuseTest.cpp\`) over all 17 methods
-of interface A, interface B, \`IUMCInfo\`, \`IEventInfoInit\` and
+of IEventMessageIds, IEventModel, \`IUMCInfo\`, \`IEventInfoInit\` and
 \`IParseDisplayName\`: null pointers in every pointer argument; by-reference
 VARIANTs as inputs and as outputs; outputs VT_NULL, VT_ERROR, holding arrays
 or an unknown VARTYPE; wrong VARIANT types; arrays with lower bounds -5, 0 and

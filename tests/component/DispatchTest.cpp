@@ -61,7 +61,7 @@ TEST(Dispatch, DefaultInterfaceCallsByName) {
     EXPECT_EQ(refused.scode, E_NOTIMPL);
 }
 
-TEST(Dispatch, InterfaceBCallsByNameWithTypedReferences) {
+TEST(Dispatch, EventModelCallsByNameWithTypedReferences) {
     auto object = CreateComponent<IEventModel>();
     ASSERT_TRUE(object);
     LONG handle = 0;

@@ -1,5 +1,5 @@
 // The object's identity, interface map, lifetime, aggregation and the two
-// interface A methods that need no project.
+// IEventMessageIds methods that need no project.
 
 #include <gtest/gtest.h>
 
@@ -57,7 +57,7 @@ TEST(Object, InterfaceMapAndIdentity) {
     const auto dispatch = Query<IDispatch>(object.Get());
     ASSERT_TRUE(parse && a && b && info && init && dispatch);
 
-    // IUnknown is the first entry; IDispatch is interface A.
+    // IUnknown is the first entry; IDispatch is IEventMessageIds.
     EXPECT_EQ(identity.Get(), static_cast<IUnknown*>(parse.Get()));
     EXPECT_EQ(static_cast<IUnknown*>(dispatch.Get()), static_cast<IUnknown*>(a.Get()));
     for (IUnknown* each : {static_cast<IUnknown*>(a.Get()), static_cast<IUnknown*>(b.Get()),
@@ -136,7 +136,7 @@ TEST(Object, AggregationDelegatesToTheOuterObject) {
     EXPECT_EQ(ComponentCanUnloadNow(), S_OK);
 }
 
-TEST(InterfaceA, SubMessageIdsAreAlwaysEmpty) {
+TEST(IEventMessageIdsTest, SubMessageIdsAreAlwaysEmpty) {
     auto a = CreateComponent<IEventMessageIds>();
     ASSERT_TRUE(a);
     VARIANT value;
@@ -147,7 +147,7 @@ TEST(InterfaceA, SubMessageIdsAreAlwaysEmpty) {
     EXPECT_EQ(a->GetSubMessageIds(0, nullptr), E_POINTER);
 }
 
-TEST(InterfaceA, QueryUnsupported) {
+TEST(IEventMessageIdsTest, QueryUnsupported) {
     auto a = CreateComponent<IEventMessageIds>();
     ASSERT_TRUE(a);
     VARIANT value;

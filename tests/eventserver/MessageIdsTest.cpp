@@ -1,4 +1,4 @@
-// Interface A: the message element names of categories and event sources.
+// IEventMessageIds: the message element names of categories and event sources.
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ constexpr char kProject[] = R"(<Root>
 
 const Names kU7sqIds = {L"ID00000001", L"ID00000002", L"IDENT"};
 
-class InterfaceA : public testing::Test {
+class IEventMessageIdsTest : public testing::Test {
 protected:
     void SetUp() override {
         m_a = LoadComponent<IEventMessageIds>(m_directory, kProject);
@@ -42,7 +42,7 @@ void ExpectNames(const VARIANT& ids, const Names& expected) {
 
 }  // namespace
 
-TEST_F(InterfaceA, MessageIdsInDocumentOrder) {
+TEST_F(IEventMessageIdsTest, MessageIdsInDocumentOrder) {
     Variant ids;
     ASSERT_EQ(m_a->GetCategoryMessageIds(0x200001, ids.Get()), S_OK);
     ExpectNames(*ids, kU7sqIds);
@@ -57,7 +57,7 @@ TEST_F(InterfaceA, MessageIdsInDocumentOrder) {
     ExpectNames(*fromSource, kU7sqIds);
 }
 
-TEST_F(InterfaceA, RefusalsLeaveTheOutputAlone) {
+TEST_F(IEventMessageIdsTest, RefusalsLeaveTheOutputAlone) {
     struct Row {
         const wchar_t* source;  // null: ask by category id
         LONG categoryId;
@@ -88,7 +88,7 @@ TEST_F(InterfaceA, RefusalsLeaveTheOutputAlone) {
     EXPECT_EQ(m_a->GetSourceMessageIds(nullptr, nullptr), E_INVALIDARG);
 }
 
-TEST_F(InterfaceA, LateBoundCalls) {
+TEST_F(IEventMessageIdsTest, LateBoundCalls) {
     Variant ids;
     ASSERT_EQ(InvokeByName(m_a.Get(), L"GetCategoryMessageIds", {Long(0x200001), ByRef(ids.Get())}).hr, S_OK);
     ExpectNames(*ids, kU7sqIds);
@@ -101,7 +101,7 @@ TEST_F(InterfaceA, LateBoundCalls) {
 
 // No load leaves a category without its element; the table is edited to
 // check that the DOM wrapper's error comes back as a result, not an exception.
-TEST(InterfaceAWithoutElement, NullCategoryNodeGivesEPointer) {
+TEST(IEventMessageIdsWithoutElement, NullCategoryNodeGivesEPointer) {
     ProjectDirectory directory;
     Project project = LoadLinkedProject(directory, kProject);
     project.m_model.m_mapCategories.at(0x200001).node.Reset();

@@ -1,4 +1,4 @@
-// Interface B: resolving raw events into categories, attribute values and
+// IEventModel: resolving raw events into categories, attribute values and
 // message texts, and the language check.
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Interface B: subscriptions, the category and attribute lists, selections.
+// IEventModel: subscriptions, the category and attribute lists, selections.
 
 #include <gtest/gtest.h>
 
@@ -67,7 +67,7 @@ VARIANT IdArray(std::vector<LONG> ids, LONG lowerBound = 0) {
     return value;
 }
 
-class InterfaceB : public testing::Test {
+class IEventModelTest : public testing::Test {
 protected:
     void SetUp() override {
         m_b = LoadComponent<IEventModel>(m_directory, kProject);
@@ -85,7 +85,7 @@ protected:
 
 }  // namespace
 
-TEST_F(InterfaceB, HandlesStartAtOneAndAreReused) {
+TEST_F(IEventModelTest, HandlesStartAtOneAndAreReused) {
     EXPECT_EQ(NewHandle(), 1);
     EXPECT_EQ(NewHandle(), 2);
     EXPECT_EQ(NewHandle(), 3);
@@ -99,7 +99,7 @@ TEST_F(InterfaceB, HandlesStartAtOneAndAreReused) {
     EXPECT_EQ(m_b->CreateSubscription(nullptr), E_POINTER);
 }
 
-TEST_F(InterfaceB, CategoriesKeepOnePositionPerCategory) {
+TEST_F(IEventModelTest, CategoriesKeepOnePositionPerCategory) {
     const struct {
         LONG mask;
         std::vector<LONG> ids;
@@ -129,7 +129,7 @@ TEST_F(InterfaceB, CategoriesKeepOnePositionPerCategory) {
     EXPECT_EQ(m_b->GetCategories(0x70, &ids, nullptr), E_INVALIDARG);
 }
 
-TEST_F(InterfaceB, NothingLoadedMeansNoCategories) {
+TEST_F(IEventModelTest, NothingLoadedMeansNoCategories) {
     auto fresh = CreateComponent<IEventModel>();
     VARIANT ids, descriptions, types;
     V_VT(&ids) = VT_I4;
@@ -139,7 +139,7 @@ TEST_F(InterfaceB, NothingLoadedMeansNoCategories) {
     EXPECT_EQ(fresh->GetCategoryAttributes(0x200001, &ids, &types, &descriptions), E_INVALIDARG);
 }
 
-TEST_F(InterfaceB, CategoryAttributesListIdsTypesAndDescriptions) {
+TEST_F(IEventModelTest, CategoryAttributesListIdsTypesAndDescriptions) {
     VARIANT ids, types, descriptions;
     ASSERT_EQ(m_b->GetCategoryAttributes(0x200001, &ids, &types, &descriptions), S_OK);
     EXPECT_EQ(V_VT(&types), VT_ARRAY | VT_I2);
@@ -171,7 +171,7 @@ TEST_F(InterfaceB, CategoryAttributesListIdsTypesAndDescriptions) {
     EXPECT_EQ(m_b->GetCategoryAttributes(0x200001, &ids, nullptr, &descriptions), E_INVALIDARG);
 }
 
-TEST_F(InterfaceB, SelectionsAndTheirResults) {
+TEST_F(IEventModelTest, SelectionsAndTheirResults) {
     const LONG handle = NewHandle();
     VARIANT results;
     VARIANT request = IdArray({1, 999, 1});
@@ -213,7 +213,7 @@ TEST_F(InterfaceB, SelectionsAndTheirResults) {
     EXPECT_EQ(V_VT(&results), VT_EMPTY);
 }
 
-TEST_F(InterfaceB, SelectRefusesWhatItCannotRead) {
+TEST_F(IEventModelTest, SelectRefusesWhatItCannotRead) {
     const LONG handle = NewHandle();
     VARIANT results;
     VARIANT request = IdArray({1});
@@ -246,7 +246,7 @@ TEST_F(InterfaceB, SelectRefusesWhatItCannotRead) {
     EXPECT_EQ(m_b->GetSelectedAttributes(handle, 0x200001, nullptr), E_POINTER);
 }
 
-TEST_F(InterfaceB, SelectionsOutliveLoadsAndDieWithTheirSubscription) {
+TEST_F(IEventModelTest, SelectionsOutliveLoadsAndDieWithTheirSubscription) {
     const LONG handle = NewHandle();
     VARIANT results;
     VARIANT request = IdArray({1});
@@ -265,7 +265,7 @@ TEST_F(InterfaceB, SelectionsOutliveLoadsAndDieWithTheirSubscription) {
     EXPECT_EQ(m_b->GetSelectedAttributes(handle, 0x200001, &selected), E_INVALIDARG);
 }
 
-TEST_F(InterfaceB, LateBoundCalls) {
+TEST_F(IEventModelTest, LateBoundCalls) {
     ComPtr<IDispatch> dispatch;
     ASSERT_EQ(m_b.As(&dispatch), S_OK);
     ComPtr<IDispatch> b;

@@ -1,4 +1,4 @@
-// A late-bound client: every method of IUMCInfo, interface A and interface B
+// A late-bound client: every method of IUMCInfo, IEventMessageIds and IEventModel
 // called by name through IDispatch::Invoke with typed by-reference
 // arguments, as a client written against the type library calls them.
 // Failures arrive as DISP_E_EXCEPTION with the method's code in scode, and
@@ -108,7 +108,7 @@ TEST(LateBoundClient, UmcInfoByName) {
     }
 }
 
-TEST(LateBoundClient, InterfaceAByName) {
+TEST(LateBoundClient, EventMessageIdsByName) {
     ComPtr<IEventMessageIds> a = LoadedComponent<IEventMessageIds>();
     ASSERT_TRUE(a);
     const Texts userAlarmIds = {L"ID00000011", L"ID00000012"};
@@ -136,7 +136,7 @@ TEST(LateBoundClient, InterfaceAByName) {
     EXPECT_EQ(refused.scode, E_NOTIMPL);
 }
 
-TEST(LateBoundClient, InterfaceBByName) {
+TEST(LateBoundClient, EventModelByName) {
     ComPtr<IEventModel> b = LoadedComponent<IEventModel>();
     ASSERT_TRUE(b);
 

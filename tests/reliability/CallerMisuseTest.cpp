@@ -128,14 +128,14 @@ struct Cell {
     std::function<Outcome(Fixture&, HRESULT&)> run;
 };
 
-// --- Interface A --------------------------------------------------------------
+// --- IEventMessageIds --------------------------------------------------------------
 
 Outcome MessageIdsInto(Fixture& f, HRESULT& hr, LONG category, VARIANT* output) {
     hr = f.a->GetCategoryMessageIds(category, output);
     return "";
 }
 
-std::vector<Cell> InterfaceACells() {
+std::vector<Cell> EventMessageIdsCells() {
     std::vector<Cell> cells = {
         {"GetCategoryMessageIds", "null output", {E_POINTER},
          [](Fixture& f, HRESULT& hr) { return MessageIdsInto(f, hr, kUserAlarms, nullptr); }},
@@ -236,7 +236,7 @@ std::vector<Cell> InterfaceACells() {
     return cells;
 }
 
-// --- Interface B: categories, attributes, subscriptions -------------------------
+// --- IEventModel: categories, attributes, subscriptions -------------------------
 
 Outcome SelectAndCheck(Fixture& f, HRESULT& hr, const VARIANT& ids, bool selectionKept) {
     const std::vector<LONG> before = f.Selected();
@@ -386,7 +386,7 @@ std::vector<Cell> CategoryCells() {
     return cells;
 }
 
-// --- Interface B: event resolution ------------------------------------------------
+// --- IEventModel: event resolution ------------------------------------------------
 
 struct Batch {
     Variant names, sources, infos, params;
@@ -967,7 +967,7 @@ std::vector<Cell> ArrayShapeCells() {
 
 std::vector<Cell> AllCells() {
     std::vector<Cell> cells;
-    for (auto part : {InterfaceACells, CategoryCells, SelectionCells, ResolveCells, DeviceCells, ConnectionCells,
+    for (auto part : {EventMessageIdsCells, CategoryCells, SelectionCells, ResolveCells, DeviceCells, ConnectionCells,
                       LoadAndBindCells, ArrayShapeCells}) {
         std::vector<Cell> more = part();
         for (Cell& cell : more) cells.push_back(std::move(cell));

@@ -361,7 +361,7 @@ std::vector<Row> Rows(const Fixture& f) {
          }},
     };
 
-    // Interface A: the message ids of a category, directly and by a source.
+    // IEventMessageIds: the message ids of a category, directly and by a source.
     for (const bool bySource : {false, true}) {
         rows.push_back({bySource ? "GetSourceMessageIds" : "GetCategoryMessageIds", "", S_OK, {E_OUTOFMEMORY},
                         [&f, bySource](long n) {

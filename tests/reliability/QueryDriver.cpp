@@ -68,7 +68,7 @@ public:
         QueryCategories();
         QuerySources();
         QuerySubscriptions();
-        QueryInterfaceALeftovers();
+        QueryEventMessageIdsLeftovers();
         if (m_options.bindByDisplayName) BindByDisplayName();
     }
 
@@ -267,7 +267,7 @@ private:
                std::to_string(error) + " " + (hr == S_OK ? Render(*value) : ""));
     }
 
-    // Interface B: categories and attributes ---------------------------------
+    // IEventModel: categories and attributes ---------------------------------
 
     void QueryCategories() {
         for (LONG mask : {0x70L, 0L, 16L, 32L, 64L, -1L}) {
@@ -345,7 +345,7 @@ private:
         }
     }
 
-    // Interface B: subscriptions and events ----------------------------------
+    // IEventModel: subscriptions and events ----------------------------------
 
     void QuerySubscriptions() {
         LONG handle = 0;
@@ -580,9 +580,9 @@ private:
         Record("LanguageCheck " + std::to_string(language) + " " + Hex(hr));
     }
 
-    // Interface A's other slots and display-name binding ---------------------
+    // The other slots of IEventMessageIds and display-name binding --------------
 
-    void QueryInterfaceALeftovers() {
+    void QueryEventMessageIdsLeftovers() {
         Variant held;
         V_VT(held.Get()) = VT_BSTR;
         V_BSTR(held.Get()) = SysAllocString(L"held by the caller");
@@ -592,7 +592,7 @@ private:
         Variant argument;
         hr = m_a->QueryUnsupported(argument.Get());
         Check("QueryUnsupported", hr, {E_NOTIMPL});
-        Record("InterfaceA " + Hex(hr));
+        Record("IEventMessageIds " + Hex(hr));
     }
 
     void BindByDisplayName() {

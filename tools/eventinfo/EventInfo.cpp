@@ -355,7 +355,7 @@ Table MessageTable() {
     return Table{"messages", {{"category", true}, {"message"}, {"number", true}, {"attribute"}, {"text"}}, {}};
 }
 
-// Message ids through interface A, their texts from the linked view.
+// Message ids through IEventMessageIds, their texts from the linked view.
 void AddMessages(Session& session, int32_t categoryId, const std::vector<std::wstring>& ids, Table& table) {
     const auto& categories = session.View().m_model.m_mapCategories;
     const auto category = categories.find(categoryId);
