@@ -31,8 +31,10 @@ public:
         return EventInfoObj::CreateInstance(outer, riid, object);
     }
     STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock) module_state::Lock();
-        else module_state::Unlock();
+        if (lock)
+            module_state::Lock();
+        else
+            module_state::Unlock();
         return S_OK;
     }
 };

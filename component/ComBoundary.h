@@ -20,7 +20,6 @@ HRESULT ComBoundary(Body&& body, HRESULT everyRaisedError = S_OK) noexcept {
         raised = error.Code();
     } catch (const std::bad_alloc&) {
         raised = E_OUTOFMEMORY;
-    } catch (...) {
-    }
+    } catch (...) {}
     return everyRaisedError != S_OK ? everyRaisedError : raised;
 }

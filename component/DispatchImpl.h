@@ -40,13 +40,11 @@ public:
         // The platform's Invoke reads the argument arrays as the counts say.
         if (!parameters) return E_INVALIDARG;
         if (parameters->cNamedArgs > parameters->cArgs) return DISP_E_BADPARAMCOUNT;
-        if ((parameters->cArgs && !parameters->rgvarg) ||
-            (parameters->cNamedArgs && !parameters->rgdispidNamedArgs))
+        if ((parameters->cArgs && !parameters->rgvarg) || (parameters->cNamedArgs && !parameters->rgdispidNamedArgs))
             return E_INVALIDARG;
         Microsoft::WRL::ComPtr<ITypeInfo> typeInfo;
         const HRESULT hr = type_info_cache::GetInvokeTypeInfo(__uuidof(Interface), &typeInfo);
         if (FAILED(hr)) return hr;
-        return typeInfo->Invoke(static_cast<Interface*>(this), id, flags, parameters, result, exception,
-                                argumentError);
+        return typeInfo->Invoke(static_cast<Interface*>(this), id, flags, parameters, result, exception, argumentError);
     }
 };

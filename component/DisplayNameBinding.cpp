@@ -28,25 +28,27 @@ bool StartsWithProgIdComponent(const wchar_t* name) {
 STDMETHODIMP EventInfoObj::ParseDisplayName(IBindCtx*, LPOLESTR displayName, ULONG* eaten, IMoniker** moniker) {
     if (!displayName || !eaten || !moniker) return E_POINTER;
     // Every failure after the pointers are checked is MK_E_NOOBJECT.
-    return ComBoundary([&] {
-        const wchar_t* name = displayName[0] == L'@' ? displayName + 1 : displayName;
-        if (!StartsWithProgIdComponent(name)) return MK_E_NOOBJECT;
-        const wchar_t* separator = std::wcschr(name, L'@');
-        *eaten = static_cast<ULONG>(std::wcslen(displayName));
+    return ComBoundary(
+        [&] {
+            const wchar_t* name = displayName[0] == L'@' ? displayName + 1 : displayName;
+            if (!StartsWithProgIdComponent(name)) return MK_E_NOOBJECT;
+            const wchar_t* separator = std::wcschr(name, L'@');
+            *eaten = static_cast<ULONG>(std::wcslen(displayName));
 
-        // The file part, null when the name has none.
-        Bstr file;
-        if (separator) file = Bstr(separator + 1);
+            // The file part, null when the name has none.
+            Bstr file;
+            if (separator) file = Bstr(separator + 1);
 
-        ComPtr<IUnknown> object;
-        if (FAILED(CoCreateInstance(CLSID_EventInfoObj, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                    reinterpret_cast<void**>(object.GetAddressOf()))))
-            return MK_E_NOOBJECT;
-        ComPtr<IEventInfoInit> init;
-        if (FAILED(object.As(&init)) || FAILED(init->ParseXML(file.Get()))) return MK_E_NOOBJECT;
-        ComPtr<IMoniker> created;
-        if (FAILED(CreatePointerMoniker(object.Get(), &created)) || !created) return MK_E_NOOBJECT;
-        *moniker = created.Detach();
-        return S_OK;
-    }, MK_E_NOOBJECT);
+            ComPtr<IUnknown> object;
+            if (FAILED(CoCreateInstance(CLSID_EventInfoObj, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                        reinterpret_cast<void**>(object.GetAddressOf()))))
+                return MK_E_NOOBJECT;
+            ComPtr<IEventInfoInit> init;
+            if (FAILED(object.As(&init)) || FAILED(init->ParseXML(file.Get()))) return MK_E_NOOBJECT;
+            ComPtr<IMoniker> created;
+            if (FAILED(CreatePointerMoniker(object.Get(), &created)) || !created) return MK_E_NOOBJECT;
+            *moniker = created.Detach();
+            return S_OK;
+        },
+        MK_E_NOOBJECT);
 }

@@ -6,9 +6,7 @@
 #include "component/ModuleState.h"
 #include "loading/ProjectLoad.h"
 
-EventInfoObj::EventInfoObj(IUnknown* outer) : m_controllingUnknown(outer ? outer : &m_inner) {
-    module_state::Lock();
-}
+EventInfoObj::EventInfoObj(IUnknown* outer) : m_controllingUnknown(outer ? outer : &m_inner) { module_state::Lock(); }
 
 EventInfoObj::~EventInfoObj() { module_state::Unlock(); }
 

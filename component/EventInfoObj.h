@@ -52,14 +52,13 @@ public:
                                        VARIANT* descriptions) override;
     STDMETHODIMP SelectAttributes(LONG handle, LONG categoryId, VARIANT attributeIds, VARIANT* results) override;
     STDMETHODIMP GetSelectedAttributes(LONG handle, LONG categoryId, VARIANT* attributeIds) override;
-    STDMETHODIMP ResolveEvents(LONG handle, LONG language, VARIANT messageNames, VARIANT sources,
-                               VARIANT paramInfo, VARIANT params, VARIANT* reserved, VARIANT* alarmTypes,
-                               VARIANT* categoryIds, VARIANT* attributeIds, VARIANT* attributeValues,
-                               VARIANT* results) override;
+    STDMETHODIMP ResolveEvents(LONG handle, LONG language, VARIANT messageNames, VARIANT sources, VARIANT paramInfo,
+                               VARIANT params, VARIANT* reserved, VARIANT* alarmTypes, VARIANT* categoryIds,
+                               VARIANT* attributeIds, VARIANT* attributeValues, VARIANT* results) override;
 
     // IUMCInfo
-    STDMETHODIMP GetDevices(VARIANT* DevNames, VARIANT* CheckSums, VARIANT* PBAddrs,
-                            tagAlarmTypes* AlarmSelection, tagIUMCErrors* pError) override;
+    STDMETHODIMP GetDevices(VARIANT* DevNames, VARIANT* CheckSums, VARIANT* PBAddrs, tagAlarmTypes* AlarmSelection,
+                            tagIUMCErrors* pError) override;
     STDMETHODIMP GetTOs(BSTR DevName, VARIANT* TONames, VARIANT* RTAddrs, tagIUMCErrors* pError) override;
     STDMETHODIMP GetTOsWithTypes(BSTR DevName, VARIANT* TONames, VARIANT* RTAddrs, VARIANT* TypeIDs,
                                  tagIUMCErrors* pError) override;

@@ -27,7 +27,6 @@ static_assert(SameId("CONFIG_ADDRESS", CONFIG_ADDRESS) && SameId("CONFIG_CONSIST
                   SameId("CONFIG_PDUSize", CONFIG_PDUSize) && SameId("CONFIG_UTCTimeBias", CONFIG_UTCTimeBias),
               "the connection parameter rows differ from tagConfigParams");
 
-
 // The project-wide values: the first "ConnectionInfo" child of the only
 // "CORVALIS" element. Without a single "CORVALIS" there are none.
 DomNode FindCommonElement(const ElementIndex& elements) {
@@ -102,42 +101,27 @@ void ConvertValueText(const ConnectionParam& param, const std::wstring& text, bo
                       VARIANT* value) {
     const std::u16string u16 = ToU16(text);
     switch (param.conversion) {
-        case ParamConversion::None:
-            break;
-        case ParamConversion::Text:
-            V_BSTR(value) = Bstr(text).Detach();
-            break;
-        case ParamConversion::ConsistencyText:
-            V_BSTR(value) = Bstr(ToWide(ConsistencyText(u16))).Detach();
-            break;
-        case ParamConversion::Number:
-            // All 32 bits are stored; the declared type says how many count.
-            V_UI4(value) = static_cast<ULONG>(LeadingInteger(u16));
-            break;
-        case ParamConversion::Flag:
-            V_BOOL(value) = static_cast<VARIANT_BOOL>(FlagValue(u16));
-            break;
-        case ParamConversion::AlarmTypeBit:
-            V_BOOL(value) = static_cast<VARIANT_BOOL>(alarmTypes & param.alarmTypeBit);
-            break;
-        case ParamConversion::PduSize:
-            V_UI2(value) = static_cast<USHORT>(PduSizeFromCpuVersion(u16));
-            break;
-        case ParamConversion::MinutesToDays:
-            V_DATE(value) = MinutesToDays(u16);
-            break;
-        case ParamConversion::TransportAccessPoint:
-            if (routed)
-                PutBytes(value, RoutedTransportAccessPoint(param.id), kRoutedTsapSize);
-            else
-                PutBytes(value, DottedTextToBytes(u16));
-            break;
-        case ParamConversion::Address:
+    case ParamConversion::None: break;
+    case ParamConversion::Text: V_BSTR(value) = Bstr(text).Detach(); break;
+    case ParamConversion::ConsistencyText: V_BSTR(value) = Bstr(ToWide(ConsistencyText(u16))).Detach(); break;
+    case ParamConversion::Number:
+        // All 32 bits are stored; the declared type says how many count.
+        V_UI4(value) = static_cast<ULONG>(LeadingInteger(u16));
+        break;
+    case ParamConversion::Flag: V_BOOL(value) = static_cast<VARIANT_BOOL>(FlagValue(u16)); break;
+    case ParamConversion::AlarmTypeBit:
+        V_BOOL(value) = static_cast<VARIANT_BOOL>(alarmTypes & param.alarmTypeBit);
+        break;
+    case ParamConversion::PduSize: V_UI2(value) = static_cast<USHORT>(PduSizeFromCpuVersion(u16)); break;
+    case ParamConversion::MinutesToDays: V_DATE(value) = MinutesToDays(u16); break;
+    case ParamConversion::TransportAccessPoint:
+        if (routed)
+            PutBytes(value, RoutedTransportAccessPoint(param.id), kRoutedTsapSize);
+        else
             PutBytes(value, DottedTextToBytes(u16));
-            break;
-        case ParamConversion::RoutingBlock:
-            PutBytes(value, RoutingBlock(u16));
-            break;
+        break;
+    case ParamConversion::Address: PutBytes(value, DottedTextToBytes(u16)); break;
+    case ParamConversion::RoutingBlock: PutBytes(value, RoutingBlock(u16)); break;
     }
     V_VT(value) = param.valueType;
 }
@@ -173,8 +157,8 @@ STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR* DevName, tagConfigParams Para
             *pError = IUMC_ERROR_XMLFILE_NOINFOAVAILABLE;
             return S_OK;
         }
-        const bool routed = param->conversion == ParamConversion::TransportAccessPoint &&
-                            FindChildByName(device.Get(), L"RoutInfo");
+        const bool routed =
+            param->conversion == ParamConversion::TransportAccessPoint && FindChildByName(device.Get(), L"RoutInfo");
         ConvertValueText(*param, text, routed, m_project.m_model.m_alarmTypes, value.Get());
         value.DetachTo(ParamValue);
         *pError = IUMC_OK;

@@ -9,12 +9,9 @@ const uint8_t kRoutedRemoteTsap[kRoutedTsapSize] = {0x02, 0x02};
 
 const uint8_t* RoutedTransportAccessPoint(int32_t id) {
     switch (id) {
-        case ParamIdOf("CONFIG_LOCSAP"):
-            return kRoutedLocalTsap;
-        case ParamIdOf("CONFIG_REMSAP"):
-            return kRoutedRemoteTsap;
-        default:
-            return nullptr;
+    case ParamIdOf("CONFIG_LOCSAP"): return kRoutedLocalTsap;
+    case ParamIdOf("CONFIG_REMSAP"): return kRoutedRemoteTsap;
+    default: return nullptr;
     }
 }
 

@@ -46,9 +46,9 @@ struct ConnectionParam {
     const char16_t* attribute;    // XML attribute of the device or the common element
     const char16_t* defaultText;  // used when neither element has a non-empty value
     ParamConversion conversion;
-    uint16_t valueType;           // VARTYPE of the result
-    uint32_t alarmTypeBit;        // the bit of the loaded alarm types; 0 unless AlarmTypeBit
-    const char* displayName;      // the type library's help string of the constant
+    uint16_t valueType;       // VARTYPE of the result
+    uint32_t alarmTypeBit;    // the bit of the loaded alarm types; 0 unless AlarmTypeBit
+    const char* displayName;  // the type library's help string of the constant
 };
 
 namespace table_rows {

@@ -14,9 +14,7 @@ constexpr uint8_t kSubnetFieldLength = 6;
 constexpr size_t kRoutingHeaderSize = 8;
 
 // The white space set of the C locale's isspace.
-bool IsSpace(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
-}
+bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r'; }
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
@@ -136,8 +134,7 @@ double LeadingDecimal(std::u16string_view text) {
     for (size_t i = mantissaStart; i < numberEnd; ++i) ascii.push_back(static_cast<char>(text[i]));
 
     double value = 0.0;
-    const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value,
-                                        std::chars_format::general);
+    const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
         int64_t exponent = 0;
         if (numberEnd > mantissaEnd) {
@@ -147,8 +144,7 @@ double LeadingDecimal(std::u16string_view text) {
             if (exponentNegative) exponent = -exponent;
         }
         const std::string_view mantissa(ascii.data(), mantissaEnd - mantissaStart);
-        value = DecimalOverflows(mantissa, exponent) ? std::numeric_limits<double>::infinity()
-                                                     : 0.0;
+        value = DecimalOverflows(mantissa, exponent) ? std::numeric_limits<double>::infinity() : 0.0;
     } else if (result.ec != std::errc()) {
         value = 0.0;
     }
@@ -183,13 +179,9 @@ uint16_t FlagValue(std::u16string_view text) {
     return static_cast<uint16_t>(static_cast<uint32_t>(LeadingInteger(text)) & 0xFFFFu);
 }
 
-uint32_t PduSizeFromCpuVersion(std::u16string_view text) {
-    return LeadingInteger(text) > 300 ? 480u : 240u;
-}
+uint32_t PduSizeFromCpuVersion(std::u16string_view text) { return LeadingInteger(text) > 300 ? 480u : 240u; }
 
-double MinutesToDays(std::u16string_view text) {
-    return LeadingDecimal(text) * (1.0 / 1440);
-}
+double MinutesToDays(std::u16string_view text) { return LeadingDecimal(text) * (1.0 / 1440); }
 
 std::vector<uint8_t> RoutingBlock(std::u16string_view routingText) {
     uint32_t subnetId = 0;
@@ -200,9 +192,8 @@ std::vector<uint8_t> RoutingBlock(std::u16string_view routingText) {
     }
 
     const size_t separator = routingText.find(kRoutingSeparator);
-    const std::u16string_view address = separator == std::u16string_view::npos
-                                            ? std::u16string_view()
-                                            : routingText.substr(separator + 1);
+    const std::u16string_view address =
+        separator == std::u16string_view::npos ? std::u16string_view() : routingText.substr(separator + 1);
 
     std::vector<uint8_t> block(kRoutingHeaderSize + kMaxRoutingAddressBytes, 0);
     block[0] = kSubnetFieldLength;
@@ -215,8 +206,7 @@ std::vector<uint8_t> RoutingBlock(std::u16string_view routingText) {
 
     size_t addressBytes = 0;
     if (address.find(kDot) != std::u16string_view::npos) {
-        addressBytes = ParseDottedBytes(address, block.data() + kRoutingHeaderSize,
-                                        kMaxRoutingAddressBytes);
+        addressBytes = ParseDottedBytes(address, block.data() + kRoutingHeaderSize, kMaxRoutingAddressBytes);
     } else {
         block[kRoutingHeaderSize] = static_cast<uint8_t>(LeadingInteger(address) & 0xFF);
         addressBytes = 1;

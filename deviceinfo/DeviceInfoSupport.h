@@ -20,7 +20,6 @@
 
 namespace deviceinfo {
 
-
 // The only element of the loaded document whose tag name is exactly `name`;
 // null when there is none or several, or when the name is empty.
 inline DomNode FindElementNamed(const ElementIndex& elements, std::wstring_view name) {
@@ -29,8 +28,5 @@ inline DomNode FindElementNamed(const ElementIndex& elements, std::wstring_view 
 
 // An output VARIANT the caller marked as unusable.
 inline bool IsRefusedOutput(const VARIANT* value) { return V_VT(value) == VT_ERROR || V_VT(value) == VT_NULL; }
-
-
-
 
 }  // namespace deviceinfo

@@ -69,8 +69,8 @@ std::optional<std::vector<uint8_t>> DiagnosisRecordBytes(const VARIANT& params) 
 // Formats a message text by the category's alarm type (1 user alarm, 2 TO
 // alarm, 4 diagnosis) and returns the formatter's result; `out` is written
 // only on 0. Other alarm types are not formatted: 0 with the text as it is.
-int32_t FormatEventText(int32_t alarmType, std::wstring_view text, const VARIANT& paramInfo,
-                               const VARIANT& params, std::wstring& out) {
+int32_t FormatEventText(int32_t alarmType, std::wstring_view text, const VARIANT& paramInfo, const VARIANT& params,
+                        std::wstring& out) {
     const std::u16string input(text.begin(), text.end());
     std::u16string formatted;
     int32_t result = 0;

@@ -26,16 +26,19 @@ uint32_t ReadBigEndian(const std::vector<uint8_t>& bytes, size_t offset, size_t 
 // Size in bytes of a user-alarm value by its type letter; 0 for unknown ones.
 size_t UserValueSize(char16_t typeLetter) {
     switch (typeLetter) {
-    case u'B': case u'C': case u'Y': return 1;
-    case u'I': case u'W': return 2;
-    case u'D': case u'R': case u'X': return 4;
+    case u'B':
+    case u'C':
+    case u'Y': return 1;
+    case u'I':
+    case u'W': return 2;
+    case u'D':
+    case u'R':
+    case u'X': return 4;
     default: return 0;
     }
 }
 
-std::u16string Widen(const char* begin, const char* end) {
-    return std::u16string(begin, end);
-}
+std::u16string Widen(const char* begin, const char* end) { return std::u16string(begin, end); }
 
 std::u16string InBase(uint32_t value, int base) {
     std::array<char, 33> digits{};
@@ -66,8 +69,7 @@ std::u16string FixedPoint(uint32_t value, std::u16string_view format) {
 
 }  // namespace
 
-int32_t FormatUserAlarmText(std::u16string_view text,
-                            const std::optional<std::vector<uint8_t>>& valueBytes,
+int32_t FormatUserAlarmText(std::u16string_view text, const std::optional<std::vector<uint8_t>>& valueBytes,
                             std::u16string& out) {
     const size_t open = text.find(u"@1");
     if (open == std::u16string_view::npos) return kFormatNoPlaceholder;
@@ -90,12 +92,8 @@ int32_t FormatUserAlarmText(std::u16string_view text,
     const size_t insertLimit = kMaxMessageChars + 1;
     std::u16string inserted;
     switch (conversion) {
-    case u'X':
-        inserted = InBase(value, 16);
-        break;
-    case u'b':
-        inserted = InBase(value, 2);
-        break;
+    case u'X': inserted = InBase(value, 16); break;
+    case u'b': inserted = InBase(value, 2); break;
     case u'd':
     case u'u':
         if (typeLetter == u'R') {
@@ -118,8 +116,7 @@ int32_t FormatUserAlarmText(std::u16string_view text,
             inserted = FixedPoint(value, format);
         }
         break;
-    default:
-        break;
+    default: break;
     }
 
     const std::u16string_view before = text.substr(0, open);
@@ -147,8 +144,7 @@ int32_t FormatIntegers(const std::u16string& format, const Argument* arguments, 
 
 }  // namespace
 
-int32_t FormatToAlarmText(std::u16string_view text,
-                          const std::optional<std::vector<int32_t>>& paramValues,
+int32_t FormatToAlarmText(std::u16string_view text, const std::optional<std::vector<int32_t>>& paramValues,
                           std::u16string& out) {
     std::u16string format;
     std::array<Argument, kMaxToPlaceholders> arguments{};
@@ -174,8 +170,7 @@ int32_t FormatToAlarmText(std::u16string_view text,
     return FormatIntegers(format, arguments.data(), arguments.size(), out);
 }
 
-int32_t FormatDiagnosisText(std::u16string_view text,
-                            const std::optional<std::vector<uint8_t>>& recordBytes,
+int32_t FormatDiagnosisText(std::u16string_view text, const std::optional<std::vector<uint8_t>>& recordBytes,
                             std::u16string& out) {
     size_t z = text.find(u"$Z");
     if (z == std::u16string_view::npos) return kFormatNoPlaceholder;
@@ -204,10 +199,14 @@ int32_t FormatDiagnosisText(std::u16string_view text,
             }
         } else {
             const std::u16string_view selector = text.substr(z + 2, 3);
-            if (selector == u"1/2") value = ReadBigEndian(record, 2, 4);
-            else if (selector == u"2/3") value = ReadBigEndian(record, 4, 4);
-            else if (selector == u"4/5") value = ReadBigEndian(record, 0, 2);
-            else break;  // not a placeholder: the rest stays as it is
+            if (selector == u"1/2")
+                value = ReadBigEndian(record, 2, 4);
+            else if (selector == u"2/3")
+                value = ReadBigEndian(record, 4, 4);
+            else if (selector == u"4/5")
+                value = ReadBigEndian(record, 0, 2);
+            else
+                break;  // not a placeholder: the rest stays as it is
         }
         if (taken == kMaxDiagnosisPlaceholders) return kFormatInvalid;
         arguments[taken++] = IntegerArgument(int32_t(value));

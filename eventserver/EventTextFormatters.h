@@ -22,8 +22,7 @@ constexpr size_t kMaxMessageChars = 119;
 // shape (params array of exactly one element that is a VT_ARRAY|VT_UI1,
 // paramInfo starting with 1); the caller decides that.
 // A result longer than kMaxMessageChars gives kFormatTooLong.
-int32_t FormatUserAlarmText(std::u16string_view text,
-                            const std::optional<std::vector<uint8_t>>& valueBytes,
+int32_t FormatUserAlarmText(std::u16string_view text, const std::optional<std::vector<uint8_t>>& valueBytes,
                             std::u16string& out);
 
 // TO alarm: placeholders "/n/" pick parameter n; the rest of the text is a
@@ -31,8 +30,7 @@ int32_t FormatUserAlarmText(std::u16string_view text,
 // kMaxMessageChars.
 // paramValues: the 32-bit value field of each params element, index 0 =
 // parameter 1; nullopt when params is not an array of VARIANTs.
-int32_t FormatToAlarmText(std::u16string_view text,
-                          const std::optional<std::vector<int32_t>>& paramValues,
+int32_t FormatToAlarmText(std::u16string_view text, const std::optional<std::vector<int32_t>>& paramValues,
                           std::u16string& out);
 
 // Diagnosis: placeholders "$Z" + field selector pick values of the 10-byte
@@ -41,6 +39,5 @@ int32_t FormatToAlarmText(std::u16string_view text,
 // recordBytes: the raw data bytes of the params element's array (after the
 // VT_ARRAY|VT_VARIANT element-0 unwrapping, which the caller does); nullopt
 // when there is no array.
-int32_t FormatDiagnosisText(std::u16string_view text,
-                            const std::optional<std::vector<uint8_t>>& recordBytes,
+int32_t FormatDiagnosisText(std::u16string_view text, const std::optional<std::vector<uint8_t>>& recordBytes,
                             std::u16string& out);

@@ -8,9 +8,8 @@ const std::wstring& MessageElement::Text(const std::wstring& name) {
 
 MessageIndex MessageIndex::Build(IXMLDOMNode* categoryElement) {
     MessageIndex index;
-    ForEachChild(categoryElement, [&](IXMLDOMNode* child) {
-        index.m_elements.try_emplace(NodeName(child), DomNode(child));
-    });
+    ForEachChild(categoryElement,
+                 [&](IXMLDOMNode* child) { index.m_elements.try_emplace(NodeName(child), DomNode(child)); });
     return index;
 }
 

@@ -4,13 +4,9 @@
 
 namespace {
 
-bool IsSpace(char16_t c) {
-    return c == u' ' || (c >= u'\t' && c <= u'\r');
-}
+bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
-char16_t AsciiUpper(char16_t c) {
-    return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c;
-}
+char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c; }
 
 bool StartsWithNoCase(std::u16string_view name, std::string_view prefix) {
     if (name.size() < prefix.size()) return false;
@@ -39,8 +35,7 @@ bool SkipSpaceAndSign(std::u16string_view s, size_t& i) {
 uint32_t ReadHex(std::u16string_view s) {
     size_t i = 0;
     const bool negative = SkipSpaceAndSign(s, i);
-    if (i + 2 < s.size() && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X') &&
-        HexDigit(s[i + 2]) >= 0) {
+    if (i + 2 < s.size() && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X') && HexDigit(s[i + 2]) >= 0) {
         i += 2;
     }
     uint64_t value = 0;

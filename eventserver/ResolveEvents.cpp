@@ -92,8 +92,7 @@ std::wstring MessageText(MessageElement& message, LONG language, const CategoryI
 }
 
 // The category's message element of a message number, or null.
-MessageElement* FindMessage(MessageCache& messages, int32_t categoryId, const CategoryInfo& category,
-                            uint32_t number) {
+MessageElement* FindMessage(MessageCache& messages, int32_t categoryId, const CategoryInfo& category, uint32_t number) {
     return messages.Of(categoryId, category.node.Get()).Find(L"ID" + Hex(number, 8));
 }
 
@@ -112,7 +111,6 @@ bool IsTextVector(const VARIANT& value) {
 SAFEARRAY* ParameterArray(const VARIANT& value) {
     return V_VT(&value) == (VT_ARRAY | VT_VARIANT) ? V_ARRAY(&value) : nullptr;
 }
-
 
 // The per-event output arrays, filled position by position.
 struct EventOutputs {
@@ -139,7 +137,6 @@ struct EventOutputData {
     SafeArrayData<LONG> categories;
     SafeArrayData<LONG> alarmTypes;
 };
-
 
 // The texts of the selected attributes of one event's message element, in
 // the selection's order; the message text (-1) formatted with the event's
@@ -248,8 +245,8 @@ public:
                 return;
             }
             valueArray = AttributeValues(*message, *selection, category, m_language, ElementOrEmpty(batch.infos, index),
-                                         ElementOrEmpty(batch.parameters, index), trace, out.results[k],
-                                         m_formatFailed, m_project.m_model.m_mapAttributes);
+                                         ElementOrEmpty(batch.parameters, index), trace, out.results[k], m_formatFailed,
+                                         m_project.m_model.m_mapAttributes);
         } catch (const ComError& error) {
             // The DOM failed on this event's elements: the event is refused,
             // the others of the batch are not.
@@ -281,8 +278,7 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
                                          VARIANT paramInfo, VARIANT params, VARIANT* reserved, VARIANT* alarmTypes,
                                          VARIANT* categoryIds, VARIANT* attributeIds, VARIANT* attributeValues,
                                          VARIANT* results) {
-    if (!reserved || !alarmTypes || !categoryIds || !attributeIds || !attributeValues || !results)
-        return E_INVALIDARG;
+    if (!reserved || !alarmTypes || !categoryIds || !attributeIds || !attributeValues || !results) return E_INVALIDARG;
     for (VARIANT* output : {reserved, alarmTypes, categoryIds, attributeIds, attributeValues, results})
         VariantInit(output);
 

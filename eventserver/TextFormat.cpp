@@ -60,13 +60,9 @@ struct FieldFormat {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-bool IsIntegerConversion(char16_t c) {
-    return std::u16string_view(u"diuxXoc").find(c) != std::u16string_view::npos;
-}
+bool IsIntegerConversion(char16_t c) { return std::u16string_view(u"diuxXoc").find(c) != std::u16string_view::npos; }
 
-bool IsFloatingConversion(char16_t c) {
-    return std::u16string_view(u"feEgG").find(c) != std::u16string_view::npos;
-}
+bool IsFloatingConversion(char16_t c) { return std::u16string_view(u"feEgG").find(c) != std::u16string_view::npos; }
 
 size_t ReadNumber(std::u16string_view f, size_t& i) {
     size_t value = 0;
@@ -81,12 +77,18 @@ size_t ReadNumber(std::u16string_view f, size_t& i) {
 bool ParseFieldFormat(std::u16string_view f, size_t& i, FieldFormat& field) {
     for (; i < f.size(); ++i) {
         const char16_t c = f[i];
-        if (c == u'-') field.left = true;
-        else if (c == u'+') field.plus = true;
-        else if (c == u' ') field.space = true;
-        else if (c == u'#') field.alt = true;
-        else if (c == u'0') field.zero = true;
-        else break;
+        if (c == u'-')
+            field.left = true;
+        else if (c == u'+')
+            field.plus = true;
+        else if (c == u' ')
+            field.space = true;
+        else if (c == u'#')
+            field.alt = true;
+        else if (c == u'0')
+            field.zero = true;
+        else
+            break;
     }
     if (i < f.size() && f[i] == u'*') return false;
     field.width = ReadNumber(f, i);
@@ -119,9 +121,8 @@ bool ParseFieldFormat(std::u16string_view f, size_t& i, FieldFormat& field) {
 
 // Writes a field made of sign/prefix, leading zeros and a body, padded to the
 // width. `zeroPadAllowed` says whether the 0 flag pads with zeros here.
-void EmitField(Sink& sink, const FieldFormat& field, std::string_view prefix, size_t zeros,
-               std::string_view body, size_t trailingZeros, std::string_view suffix,
-               bool zeroPadAllowed) {
+void EmitField(Sink& sink, const FieldFormat& field, std::string_view prefix, size_t zeros, std::string_view body,
+               size_t trailingZeros, std::string_view suffix, bool zeroPadAllowed) {
     const size_t length = prefix.size() + zeros + body.size() + trailingZeros + suffix.size();
     const size_t pad = field.width > length ? field.width - length : 0;
     if (!field.left && !(field.zero && zeroPadAllowed)) sink.Repeat(u' ', pad);
@@ -136,8 +137,7 @@ void EmitField(Sink& sink, const FieldFormat& field, std::string_view prefix, si
 
 void FormatCharacter(Sink& sink, const FieldFormat& field, int32_t value) {
     const uint32_t bits = uint32_t(value);
-    const char16_t unit = field.length == Length::Default ? char16_t(bits & 0xFFFFu)
-                                                         : char16_t(bits & 0xFFu);
+    const char16_t unit = field.length == Length::Default ? char16_t(bits & 0xFFFFu) : char16_t(bits & 0xFFu);
     if (unit == 0) return;
     const size_t pad = field.width > 1 ? field.width - 1 : 0;
     if (!field.left) sink.Repeat(u' ', pad);
@@ -183,9 +183,12 @@ void FormatInteger(Sink& sink, const FieldFormat& field, int32_t argument) {
 
     std::string_view prefix;
     if (isSigned) {
-        if (negative) prefix = "-";
-        else if (field.plus) prefix = "+";
-        else if (field.space) prefix = " ";
+        if (negative)
+            prefix = "-";
+        else if (field.plus)
+            prefix = "+";
+        else if (field.space)
+            prefix = " ";
     } else if (field.alt && magnitude != 0 && conv == u'x') {
         prefix = "0x";
     } else if (field.alt && magnitude != 0 && conv == u'X') {
@@ -196,8 +199,7 @@ void FormatInteger(Sink& sink, const FieldFormat& field, int32_t argument) {
     // '#' with 'o' makes the first digit a zero.
     if (conv == u'o' && field.alt && zeros == 0 && (digitCount == 0 || digits[0] != '0')) zeros = 1;
 
-    EmitField(sink, field, prefix, zeros, std::string_view(digits.data(), digitCount), 0, {},
-              !field.hasPrecision);
+    EmitField(sink, field, prefix, zeros, std::string_view(digits.data(), digitCount), 0, {}, !field.hasPrecision);
 }
 
 // Digits of a non-negative finite value. The text goes to `body` and, for
@@ -213,8 +215,8 @@ FloatText RenderFixed(double value, size_t precision, bool alt) {
     // Up to 309 integer digits, a point and kExactPrecision decimals.
     std::array<char, 1500> buffer{};
     const size_t exact = std::min(precision, kExactPrecision);
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, int(exact));
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, int(exact));
     FloatText text;
     text.body.assign(buffer.data(), result.ptr);
     text.extraZeros = precision - exact;
@@ -225,8 +227,8 @@ FloatText RenderFixed(double value, size_t precision, bool alt) {
 FloatText RenderScientific(double value, size_t precision, bool alt) {
     std::array<char, 1500> buffer{};
     const size_t exact = std::min(precision, kExactPrecision);
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::scientific, int(exact));
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::scientific, int(exact));
     const std::string all(buffer.data(), result.ptr);
     const size_t e = all.find('e');
     FloatText text;
@@ -270,13 +272,15 @@ void FormatFloating(Sink& sink, const FieldFormat& field, double value) {
     const bool upper = conv == u'E' || conv == u'G';
 
     std::string_view prefix;
-    if (std::signbit(value)) prefix = "-";
-    else if (field.plus) prefix = "+";
-    else if (field.space) prefix = " ";
+    if (std::signbit(value))
+        prefix = "-";
+    else if (field.plus)
+        prefix = "+";
+    else if (field.space)
+        prefix = " ";
 
     if (!std::isfinite(value)) {
-        const std::string_view word = std::isnan(value) ? (upper ? "NAN" : "nan")
-                                                        : (upper ? "INF" : "inf");
+        const std::string_view word = std::isnan(value) ? (upper ? "NAN" : "nan") : (upper ? "INF" : "inf");
         EmitField(sink, field, prefix, 0, word, 0, {}, false);
         return;
     }
@@ -284,9 +288,12 @@ void FormatFloating(Sink& sink, const FieldFormat& field, double value) {
     const double magnitude = std::fabs(value);
     const size_t precision = field.hasPrecision ? field.precision : 6;
     FloatText text;
-    if (conv == u'f') text = RenderFixed(magnitude, precision, field.alt);
-    else if (conv == u'e' || conv == u'E') text = RenderScientific(magnitude, precision, field.alt);
-    else text = RenderGeneral(magnitude, precision, field.alt);
+    if (conv == u'f')
+        text = RenderFixed(magnitude, precision, field.alt);
+    else if (conv == u'e' || conv == u'E')
+        text = RenderScientific(magnitude, precision, field.alt);
+    else
+        text = RenderGeneral(magnitude, precision, field.alt);
 
     if (upper) {
         for (char& c : text.exponent) {
@@ -298,8 +305,8 @@ void FormatFloating(Sink& sink, const FieldFormat& field, double value) {
 
 }  // namespace
 
-Outcome Format(std::u16string_view format, const Argument* args, size_t argCount,
-               size_t maxChars, std::u16string& out) {
+Outcome Format(std::u16string_view format, const Argument* args, size_t argCount, size_t maxChars,
+               std::u16string& out) {
     std::u16string result;
     Sink sink(result, maxChars);
     size_t nextArgument = 0;
@@ -322,8 +329,10 @@ Outcome Format(std::u16string_view format, const Argument* args, size_t argCount
         const bool floating = IsFloatingConversion(field.conversion);
         if (floating != argument.isFloating) return Outcome::Unsupported;
         if (sink.Full()) continue;
-        if (floating) FormatFloating(sink, field, argument.floating);
-        else FormatInteger(sink, field, argument.integer);
+        if (floating)
+            FormatFloating(sink, field, argument.floating);
+        else
+            FormatInteger(sink, field, argument.integer);
     }
 
     out = std::move(result);

@@ -37,7 +37,6 @@ struct Argument {
 // huge width or precision costs no more than maxChars. `out` is written only
 // when the result is Ok. The whole format is checked even after the output is
 // full.
-Outcome Format(std::u16string_view format, const Argument* args, size_t argCount,
-               size_t maxChars, std::u16string& out);
+Outcome Format(std::u16string_view format, const Argument* args, size_t argCount, size_t maxChars, std::u16string& out);
 
 }  // namespace textformat

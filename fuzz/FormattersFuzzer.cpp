@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::optional<std::vector<int32_t>> values;
         if (input.ConsumeBool()) {
             values.emplace();
-            for (int n = input.ConsumeIntegralInRange(0, 12); n > 0; --n) values->push_back(input.ConsumeIntegral<int32_t>());
+            for (int n = input.ConsumeIntegralInRange(0, 12); n > 0; --n)
+                values->push_back(input.ConsumeIntegral<int32_t>());
         }
         const int32_t result = FormatToAlarmText(text, values, out);
         Require(result != 0 ? out == u"unchanged" : out.size() <= kMaxMessageChars);
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         textformat::Argument arguments[6];
         const size_t count = input.ConsumeIntegralInRange<size_t>(0, 6);
         for (size_t i = 0; i < count; ++i)
-            arguments[i] = {input.ConsumeBool(), input.ConsumeIntegral<int32_t>(), input.ConsumeFloatingPoint<double>()};
+            arguments[i] = {input.ConsumeBool(), input.ConsumeIntegral<int32_t>(),
+                            input.ConsumeFloatingPoint<double>()};
         const size_t limit = input.ConsumeIntegralInRange<size_t>(0, 200);
         const auto outcome = textformat::Format(text, arguments, count, limit, out);
         Require(outcome == textformat::Outcome::Ok ? out.size() <= limit : out == u"unchanged");

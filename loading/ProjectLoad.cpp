@@ -17,7 +17,8 @@ std::string ReadDataDirectory() {
     DWORD type = REG_NONE;
     std::string data(kMaxPathBytes, '\0');
     DWORD size = static_cast<DWORD>(data.size());
-    LSTATUS status = RegQueryValueExA(key.Get(), kDataPathValue, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
+    LSTATUS status =
+        RegQueryValueExA(key.Get(), kDataPathValue, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
     if (status == ERROR_MORE_DATA) {
         data.assign(size, '\0');
         status = RegQueryValueExA(key.Get(), kDataPathValue, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);

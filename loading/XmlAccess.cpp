@@ -50,9 +50,7 @@ DomNode NextSibling(IXMLDOMNode* node) {
 
 namespace {
 
-bool IsNamespaceDeclaration(const std::wstring& name) {
-    return name == L"xmlns" || name.compare(0, 6, L"xmlns:") == 0;
-}
+bool IsNamespaceDeclaration(const std::wstring& name) { return name == L"xmlns" || name.compare(0, 6, L"xmlns:") == 0; }
 
 // Appends the nodes of a node list or attribute map that are not namespace
 // declarations.

@@ -25,8 +25,8 @@ DomDocument CreateDomDocument();
 
 std::wstring NodeName(IXMLDOMNode* node);
 bool IsElement(IXMLDOMNode* node);
-DomNode FirstChild(IXMLDOMNode* node);    // null when there is none
-DomNode NextSibling(IXMLDOMNode* node);   // null after the last
+DomNode FirstChild(IXMLDOMNode* node);   // null when there is none
+DomNode NextSibling(IXMLDOMNode* node);  // null after the last
 
 // The first child whose node name is exactly `name`, or null. Raises
 // E_POINTER when the parent is null.

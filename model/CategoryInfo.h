@@ -10,13 +10,13 @@
 
 // One event category of the loaded project.
 struct CategoryInfo {
-    std::wstring name;                        // its key in the category key table
+    std::wstring name;  // its key in the category key table
     std::wstring description;
     std::set<int32_t> attributeIds;
-    std::wstring messageAttribute;            // last message text attribute declared, or empty
-    Microsoft::WRL::ComPtr<IXMLDOMNode> node; // the category's element, for message lookups
-    int32_t alarmType = 0;                    // a tagAlarmTypes value
-    int32_t eventClass = 0;                   // an EventClass code
+    std::wstring messageAttribute;             // last message text attribute declared, or empty
+    Microsoft::WRL::ComPtr<IXMLDOMNode> node;  // the category's element, for message lookups
+    int32_t alarmType = 0;                     // a tagAlarmTypes value
+    int32_t eventClass = 0;                    // an EventClass code
 };
 
 // Event class codes; a class's base category id is its code shifted left by 16.

@@ -12,8 +12,8 @@
 #include "loading/XmlAccess.h"
 
 enum class LoadDropKind {
-    CategoryTaken,        // the category's id already belongs to an earlier element
-    ProjectBeyondRange,   // no user-alarm id left for the project
+    CategoryTaken,       // the category's id already belongs to an earlier element
+    ProjectBeyondRange,  // no user-alarm id left for the project
 };
 
 struct LoadDrop {

@@ -42,14 +42,13 @@ HKEY RootKey(const std::string& name, HKEY classesRoot) {
     return nullptr;
 }
 
-HRESULT FromWin32(LSTATUS status) {
-    return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status);
-}
+HRESULT FromWin32(LSTATUS status) { return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status); }
 
 HRESULT SetValue(HKEY key, const wchar_t* name, const regscript::Value& value) {
     if (value.kind == regscript::Value::Kind::Number) {
         const DWORD number = value.number;
-        return FromWin32(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number));
+        return FromWin32(
+            RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number));
     }
     const std::wstring text = FromUtf8(value.text);
     return FromWin32(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -71,8 +70,8 @@ HRESULT WriteKey(HKEY parent, const regscript::Key& key) {
         if (key.removal == regscript::Removal::Delete) return S_OK;
     }
     RegistryKey opened;
-    HRESULT hr = FromWin32(RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                                           opened.Receive(), nullptr));
+    HRESULT hr = FromWin32(
+        RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, opened.Receive(), nullptr));
     if (FAILED(hr)) return hr;
     if (key.defaultValue) {
         hr = SetValue(opened.Get(), nullptr, *key.defaultValue);
@@ -94,8 +93,7 @@ HRESULT WriteKey(HKEY parent, const regscript::Key& key) {
 HRESULT RemoveKey(HKEY parent, const regscript::Key& key) {
     const std::wstring name = FromUtf8(key.name);
     switch (key.removal) {
-    case regscript::Removal::Delete:
-        return S_OK;
+    case regscript::Removal::Delete: return S_OK;
     case regscript::Removal::NoRemove: {
         RegistryKey opened;
         const LSTATUS status = RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, opened.Receive());
@@ -107,8 +105,7 @@ HRESULT RemoveKey(HKEY parent, const regscript::Key& key) {
         }
         return S_OK;
     }
-    default:
-        return FromWin32(DeleteTree(parent, name));
+    default: return FromWin32(DeleteTree(parent, name));
     }
 }
 

@@ -8,8 +8,7 @@ namespace {
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     }
     return true;
@@ -185,9 +184,12 @@ private:
         Key key;
         Token name = ExpectName();
         if (name.kind == Token::Kind::Word) {
-            if (EqualsIgnoringCase(name.text, "NoRemove")) key.removal = Removal::NoRemove;
-            else if (EqualsIgnoringCase(name.text, "ForceRemove")) key.removal = Removal::ForceRemove;
-            else if (EqualsIgnoringCase(name.text, "Delete")) key.removal = Removal::Delete;
+            if (EqualsIgnoringCase(name.text, "NoRemove"))
+                key.removal = Removal::NoRemove;
+            else if (EqualsIgnoringCase(name.text, "ForceRemove"))
+                key.removal = Removal::ForceRemove;
+            else if (EqualsIgnoringCase(name.text, "Delete"))
+                key.removal = Removal::Delete;
             if (key.removal != Removal::Normal) name = ExpectName();
         }
         key.name = name.text;

@@ -17,8 +17,8 @@ namespace regscript {
 
 struct Value {
     enum class Kind { String, Number } kind = Kind::String;
-    std::string text;      // String
-    uint32_t number = 0;   // Number
+    std::string text;     // String
+    uint32_t number = 0;  // Number
 };
 
 enum class Removal {

@@ -90,8 +90,8 @@ TEST(ElementIndex, AnswersAsTheWholeDocumentSearchOnTheSyntheticProject) {
 TEST(ElementIndex, NamesUsedTwiceAndLaterLoads) {
     ProjectDirectory directory;
     HRESULT hr = E_FAIL;
-    auto object = LoadLinkedProject(
-        directory, "<Root><DEVICES><D1/><D2/></DEVICES><x><D2/><DEVICES/></x><CORVALIS/></Root>", &hr);
+    auto object = LoadLinkedProject(directory,
+                                    "<Root><DEVICES><D1/><D2/></DEVICES><x><D2/><DEVICES/></x><CORVALIS/></Root>", &hr);
     ASSERT_EQ(hr, S_OK);
     ExpectIndexMatchesSearch(object, {L"Root", L"DEVICES", L"D1", L"D2", L"x", L"CORVALIS"});
     EXPECT_FALSE(object.m_elementIndex.FindUniqueElement(L"D2"));
@@ -170,8 +170,8 @@ TEST(MessageIndex, CategoriesKeepTheirDocument) {
         V_ARRAY(&s) = sources;
         VariantInit(&none);
         std::wstring text = L"<unresolved>";
-        if (SUCCEEDED(b->ResolveEvents(handle, 0x409, n, s, none, none, &reserved, &types, &categories, &ids,
-                                       &values, &codes))) {
+        if (SUCCEEDED(b->ResolveEvents(handle, 0x409, n, s, none, none, &reserved, &types, &categories, &ids, &values,
+                                       &codes))) {
             VARIANT eventValues;
             VariantInit(&eventValues);
             SafeArrayGetElement(V_ARRAY(&values), &i, &eventValues);

@@ -107,11 +107,8 @@ TEST(ParseXml, ProjectModeFollowsTheRootsProjAttribute) {
         const char* xml;
         bool projectMode;
     } rows[] = {
-        {"<Root/>", false},
-        {"<Root Proj=\"\"/>", false},
-        {"<Root Proj=\"Plant\"/>", true},
-        {"<Root Proj=\" \"/>", true},
-        {"<Root proj=\"Plant\"/>", false},
+        {"<Root/>", false},           {"<Root Proj=\"\"/>", false},      {"<Root Proj=\"Plant\"/>", true},
+        {"<Root Proj=\" \"/>", true}, {"<Root proj=\"Plant\"/>", false},
     };
     for (const auto& row : rows) {
         HRESULT hr = E_FAIL;
@@ -161,7 +158,8 @@ TEST(ParseXml, BaseDirectoryTooLongForThePathIsRefusedWithoutLoading) {
 
 TEST(ParseXml, LoadIsCompleteWhenItReturns) {
     std::string xml = "<Root><DEVICES>";
-    for (int i = 0; i < 5000; ++i) xml += "<Dev" + std::to_string(i) + " CheckSum=\"1\"><RT1 Name=\"A\"/></Dev" + std::to_string(i) + ">\n";
+    for (int i = 0; i < 5000; ++i)
+        xml += "<Dev" + std::to_string(i) + " CheckSum=\"1\"><RT1 Name=\"A\"/></Dev" + std::to_string(i) + ">\n";
     xml += "</DEVICES><Last/></Root>";
     ProjectDirectory directory;
     HRESULT hr = E_FAIL;
@@ -237,8 +235,10 @@ std::wstring LoadedByName(const std::wstring& path) {
 // The component hands the file's bytes to the DOM; the tree must be the one
 // a load by file name gives, whatever the encoding.
 TEST(ParseXml, BytesLoadLikeTheFileName) {
-    const std::u16string body = u"<Root Proj=\"\u00C4rger\"><DEVICES><Ger\u00E4t CheckSum=\"\u00FC\"/></DEVICES></Root>";
-    const std::string utf8Body = u8"<Root Proj=\"\u00C4rger\"><DEVICES><Ger\u00E4t CheckSum=\"\u00FC\"/></DEVICES></Root>";
+    const std::u16string body =
+        u"<Root Proj=\"\u00C4rger\"><DEVICES><Ger\u00E4t CheckSum=\"\u00FC\"/></DEVICES></Root>";
+    const std::string utf8Body =
+        u8"<Root Proj=\"\u00C4rger\"><DEVICES><Ger\u00E4t CheckSum=\"\u00FC\"/></DEVICES></Root>";
     const std::string latin1Body = "<Root Proj=\"\xC4rger\"><DEVICES><Ger\xE4t CheckSum=\"\xFC\"/></DEVICES></Root>";
     const struct {
         const char* name;
@@ -249,8 +249,9 @@ TEST(ParseXml, BytesLoadLikeTheFileName) {
         {"UTF-8 with BOM", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + utf8Body},
         {"UTF-16 with BOM", "\xFF\xFE" + Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" + body, false)},
         {"UTF-16 without BOM", Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" + body, false)},
-        {"DOCTYPE", "<?xml version=\"1.0\"?>\n<!DOCTYPE Root [<!ENTITY co \"Corvalis\">]>\n"
-                    "<Root Proj=\"&co;\"><DEVICES><D1 CheckSum=\"&co;\"/></DEVICES></Root>"},
+        {"DOCTYPE",
+         "<?xml version=\"1.0\"?>\n<!DOCTYPE Root [<!ENTITY co \"Corvalis\">]>\n"
+         "<Root Proj=\"&co;\"><DEVICES><D1 CheckSum=\"&co;\"/></DEVICES></Root>"},
     };
     ProjectDirectory directory;
     for (const auto& file : files) {
@@ -266,7 +267,8 @@ TEST(ParseXml, BytesLoadLikeTheFileName) {
 TEST(ParseXml, UnreadableFileIsLikeAMissingOne) {
     ProjectDirectory directory;
     directory.WriteProject("<Root/>");
-    const HANDLE locked = CreateFileW(directory.ProjectFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE locked =
+        CreateFileW(directory.ProjectFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     Project object;
     EXPECT_EQ(ParseInto(object), E_INVALIDARG);

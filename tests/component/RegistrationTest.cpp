@@ -117,9 +117,9 @@ TEST_F(Registration, ProgIdsStayWhileTheOtherBuildHoldsTheClass) {
     const std::wstring otherClassKey = std::wstring(L"Software\\Classes\\") + kClsidKey;
     const auto removeOtherClassKey = [&] {
         HKEY classes = nullptr;
-        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", 0, KEY_ALL_ACCESS | kOtherView,
-                                &classes),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", 0, KEY_ALL_ACCESS | kOtherView, &classes),
+            ERROR_SUCCESS);
         const wchar_t* classId = kClsidKey + 6;  // after "CLSID\\"
         RegDeleteTreeW(classes, classId);
         RegDeleteKeyW(classes, classId);

@@ -51,28 +51,17 @@ void ExpectConnectionInfo(IUMCInfo* info, const wchar_t* device, LONG id, const 
     EXPECT_EQ(error, expected.error);
     ASSERT_EQ(V_VT(&value), expected.type);
     switch (expected.type) {
-        case VT_BOOL:
-            EXPECT_EQ(static_cast<USHORT>(V_BOOL(&value)), expected.number);
-            break;
-        case VT_UI2:
-            EXPECT_EQ(V_UI2(&value), expected.number);
-            break;
-        case VT_UI1:
-        case VT_UI4:
-            // All 32 bits are stored, whatever the declared width.
-            EXPECT_EQ(V_UI4(&value), expected.number);
-            break;
-        case VT_DATE:
-            EXPECT_DOUBLE_EQ(V_DATE(&value), expected.days);
-            break;
-        case VT_BSTR:
-            EXPECT_EQ(std::wstring(V_BSTR(&value), SysStringLen(V_BSTR(&value))), expected.text);
-            break;
-        case VT_ARRAY | VT_UI1:
-            EXPECT_EQ(BytesOf(value), expected.bytes);
-            break;
-        default:
-            break;
+    case VT_BOOL: EXPECT_EQ(static_cast<USHORT>(V_BOOL(&value)), expected.number); break;
+    case VT_UI2: EXPECT_EQ(V_UI2(&value), expected.number); break;
+    case VT_UI1:
+    case VT_UI4:
+        // All 32 bits are stored, whatever the declared width.
+        EXPECT_EQ(V_UI4(&value), expected.number);
+        break;
+    case VT_DATE: EXPECT_DOUBLE_EQ(V_DATE(&value), expected.days); break;
+    case VT_BSTR: EXPECT_EQ(std::wstring(V_BSTR(&value), SysStringLen(V_BSTR(&value))), expected.text); break;
+    case VT_ARRAY | VT_UI1: EXPECT_EQ(BytesOf(value), expected.bytes); break;
+    default: break;
     }
     VariantClear(&value);
 }

@@ -64,13 +64,11 @@ TEST_F(IEventMessageIdsTest, RefusalsLeaveTheOutputAlone) {
         VARTYPE outputType;
     };
     const Row rows[] = {
-        {nullptr, 0x123456, VT_EMPTY},  // unknown category
-        {nullptr, 0x200001, VT_ERROR},  // omitted optional output
-        {nullptr, 0x200001, VT_NULL},
-        {L"/d1/U7SQ", 0, VT_EMPTY},     // letter case counts
-        {L"/D1/U7SQ/", 0, VT_EMPTY},
-        {L"", 0, VT_EMPTY},
-        {L"/D1/U7SQ", 0, VT_ERROR},     // the category's checks apply too
+        {nullptr, 0x123456, VT_EMPTY},                              // unknown category
+        {nullptr, 0x200001, VT_ERROR},                              // omitted optional output
+        {nullptr, 0x200001, VT_NULL},  {L"/d1/U7SQ", 0, VT_EMPTY},  // letter case counts
+        {L"/D1/U7SQ/", 0, VT_EMPTY},   {L"", 0, VT_EMPTY},
+        {L"/D1/U7SQ", 0, VT_ERROR},  // the category's checks apply too
     };
     for (const Row& row : rows) {
         VARIANT output;
@@ -94,7 +92,8 @@ TEST_F(IEventMessageIdsTest, LateBoundCalls) {
     ExpectNames(*ids, kU7sqIds);
 
     Variant unknown;
-    const InvokeResult refused = InvokeByName(m_a.Get(), L"GetSourceMessageIds", {Text(L"/D2/U7SQ"), ByRef(unknown.Get())});
+    const InvokeResult refused =
+        InvokeByName(m_a.Get(), L"GetSourceMessageIds", {Text(L"/D2/U7SQ"), ByRef(unknown.Get())});
     EXPECT_EQ(refused.hr, DISP_E_EXCEPTION);
     EXPECT_EQ(refused.scode, E_INVALIDARG);
 }

@@ -77,8 +77,9 @@ struct Resolved {
 Resolved Resolve(IEventModel* b, LONG handle, LONG language, const Variant& names, const Variant& sources,
                  const Variant& paramInfo = Variant(), const Variant& params = Variant()) {
     Resolved r;
-    r.hr = b->ResolveEvents(handle, language, *names, *sources, *paramInfo, *params, r.reserved.Get(), r.alarmTypes.Get(),
-                            r.categoryIds.Get(), r.attributeIds.Get(), r.attributeValues.Get(), r.results.Get());
+    r.hr =
+        b->ResolveEvents(handle, language, *names, *sources, *paramInfo, *params, r.reserved.Get(), r.alarmTypes.Get(),
+                         r.categoryIds.Get(), r.attributeIds.Get(), r.attributeValues.Get(), r.results.Get());
     return r;
 }
 
@@ -145,11 +146,11 @@ TEST_F(Resolution, MessageTextFallbacks) {
     } rows[] = {
         {L"Alarm1", 0x0409, L"en-US"},  // MSG0409
         {L"Alarm1", 0x0407, L"de"},
-        {L"Alarm2", 0x0409, L"en"},     // MSG0409 empty: MSG0009
+        {L"Alarm2", 0x0409, L"en"},  // MSG0409 empty: MSG0009
         {L"Alarm2", 0x0C09, L"en"},
-        {L"Alarm2", 0x0407, L"fr"},     // neither MSG0407 nor MSG0007: the message attribute
+        {L"Alarm2", 0x0407, L"fr"},  // neither MSG0407 nor MSG0007: the message attribute
         {L"Alarm3", 0x0409, L"fr"},
-        {L"Alarm4", 0x0409, L""},       // no text at all
+        {L"Alarm4", 0x0409, L""},  // no text at all
     };
     for (const auto& row : rows)
         EXPECT_TRUE(Single(row.name, L"/D1/U7SQ", row.language) == (Outcome{S_OK, 0, row.text})) << row.name;
@@ -157,8 +158,8 @@ TEST_F(Resolution, MessageTextFallbacks) {
 
 TEST_F(Resolution, AttributeValuesInIdOrder) {
     Select(kUserAlarms, {kSeverity, 5052, 5051, 1, -1});
-    const Resolved r = Resolve(m_b.Get(), m_handle, 0x0409, TextArray({L"Alarm1", L"Alarm2"}),
-                               TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}));
+    const Resolved r =
+        Resolve(m_b.Get(), m_handle, 0x0409, TextArray({L"Alarm1", L"Alarm2"}), TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}));
     ASSERT_EQ(r.hr, S_OK);
     EXPECT_EQ(r.SelectedIds(0), (Ids{-1, 1, kSeverity, 5051, 5052}));
     // Message text, ProcPara1, Severity, MSG0407, MSG0009; a missing XML
@@ -177,17 +178,37 @@ TEST_F(Resolution, BoundsOfTheInputArrays) {
     };
     auto user = [] { return Variants(ByteArray({0x01, 0x2C})); };
     Row rows[] = {
-        {"lower bound 1", TextArray({L"Alarm1", L"Alarm2"}, 1), TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}, 1), Variant(),
-         {0, 0}, {L"de", L"fr"}},
-        {"fewer sources", TextArray({L"Alarm1", L"Alarm2"}), TextArray({L"/D1/U7SQ"}), Variant(), {0, kFailed},
+        {"lower bound 1",
+         TextArray({L"Alarm1", L"Alarm2"}, 1),
+         TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}, 1),
+         Variant(),
+         {0, 0},
+         {L"de", L"fr"}},
+        {"fewer sources",
+         TextArray({L"Alarm1", L"Alarm2"}),
+         TextArray({L"/D1/U7SQ"}),
+         Variant(),
+         {0, kFailed},
          {L"de", L"<empty>"}},
-        {"sources from 1", TextArray({L"Alarm1", L"Alarm2"}), TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}, 1), Variant(),
-         {kFailed, 0}, {L"<empty>", L"fr"}},
-        {"fewer params", TextArray({L"Alarm17", L"Alarm17"}), TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}),
-         Variants(user()), {0, 0}, {L"Level 300 mm", L"Level @1W%d@ mm"}},
+        {"sources from 1",
+         TextArray({L"Alarm1", L"Alarm2"}),
+         TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}, 1),
+         Variant(),
+         {kFailed, 0},
+         {L"<empty>", L"fr"}},
+        {"fewer params",
+         TextArray({L"Alarm17", L"Alarm17"}),
+         TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}),
+         Variants(user()),
+         {0, 0},
+         {L"Level 300 mm", L"Level @1W%d@ mm"}},
         // Events are matched to parameters by index, not by position.
-        {"params from 0", TextArray({L"Alarm17", L"Alarm17"}, 1), TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}, 1),
-         Variants(Variant(), user()), {0, 0}, {L"Level 300 mm", L"Level @1W%d@ mm"}},
+        {"params from 0",
+         TextArray({L"Alarm17", L"Alarm17"}, 1),
+         TextArray({L"/D1/U7SQ", L"/D1/U7SQ"}, 1),
+         Variants(Variant(), user()),
+         {0, 0},
+         {L"Level 300 mm", L"Level @1W%d@ mm"}},
     };
     for (Row& row : rows) {
         const Variant info = Variants(LongArray({1}), LongArray({1}));
@@ -238,8 +259,8 @@ TEST_F(Resolution, LanguageCheck) {
         LONG language;
         HRESULT expected;
     } rows[] = {
-        {0x0407, S_OK}, {0x0C07, S_OK},     // MSG0C07 unknown, MSG0007 known
-        {0x0413, S_OK},                     // declared in the file only
+        {0x0407, S_OK},    {0x0C07, S_OK},     // MSG0C07 unknown, MSG0007 known
+        {0x0413, S_OK},                        // declared in the file only
         {0x0416, S_FALSE}, {0x0C13, S_FALSE},  // neither the language nor MSG0013
     };
     for (const auto& row : rows) {
@@ -280,8 +301,8 @@ TEST_F(Resolution, ParametersFormattedByAlarmType) {
         {L"TO_ALARM30002", L"/D1/RT5", Variant(), Variants(LongValue(5)), false, L"Axis stopped"},
         {L"TO_ALARM30001", L"/D1/RT5", Variant(), Variants(LongValue(5)), false, L"Axis /1/%d error /2/%d"},
         // Declared as VARIANTs but holding bytes: never read as VARIANTs.
-        {L"TO_ALARM30001", L"/D1/RT5", Variant(), ArrayVariant(VT_VARIANT, SafeArray(SafeArrayCreateVector(VT_UI1, 0, 64))), false,
-         L"Axis /1/%d error /2/%d"},
+        {L"TO_ALARM30001", L"/D1/RT5", Variant(),
+         ArrayVariant(VT_VARIANT, SafeArray(SafeArrayCreateVector(VT_UI1, 0, 64))), false, L"Axis /1/%d error /2/%d"},
         {L"DIAGNOSIS: 4302", L"/D1/U7DIAG", Variant(), ByteArray({0x12, 0x34, 0xAB, 0xCD}), false,
          L"Code $Z1%04X slot $Z4%d"},
     };
@@ -299,8 +320,8 @@ TEST_F(Resolution, LateBoundCalls) {
     const InvokeResult call = InvokeByName(
         m_b.Get(), L"ResolveEvents",
         {Long(m_handle), Long(0x0407), TextArray({L"TO_ALARM30001"}).Detach(), TextArray({L"/D1/RT5"}).Detach(),
-         Variant().Detach(), Variants(Variants(LongValue(5), LongValue(7))).Detach(), ByRef(reserved.Get()), ByRef(types.Get()),
-         ByRef(categories.Get()), ByRef(ids.Get()), ByRef(values.Get()), ByRef(results.Get())});
+         Variant().Detach(), Variants(Variants(LongValue(5), LongValue(7))).Detach(), ByRef(reserved.Get()),
+         ByRef(types.Get()), ByRef(categories.Get()), ByRef(ids.Get()), ByRef(values.Get()), ByRef(results.Get())});
     ASSERT_EQ(call.hr, S_OK);
     EXPECT_EQ(LongsOf(*types), Ids{2});
     EXPECT_EQ(LongsOf(*categories), Ids{kAxis});
@@ -308,13 +329,12 @@ TEST_F(Resolution, LateBoundCalls) {
     EXPECT_EQ(TextsOf(*ElementOf(*values, 0)), Texts{L"Axis 5 error 7"});
 
     Variant r1, r2, r3, r4, r5, r6;
-    const InvokeResult check = InvokeByName(m_b.Get(), L"ResolveEvents",
-                                            {Long(0), Long(0x0C07), Variant().Detach(), Variant().Detach(), Variant().Detach(),
-                                             Variant().Detach(), ByRef(r1.Get()), ByRef(r2.Get()), ByRef(r3.Get()), ByRef(r4.Get()),
-                                             ByRef(r5.Get()), ByRef(r6.Get())});
+    const InvokeResult check = InvokeByName(
+        m_b.Get(), L"ResolveEvents",
+        {Long(0), Long(0x0C07), Variant().Detach(), Variant().Detach(), Variant().Detach(), Variant().Detach(),
+         ByRef(r1.Get()), ByRef(r2.Get()), ByRef(r3.Get()), ByRef(r4.Get()), ByRef(r5.Get()), ByRef(r6.Get())});
     EXPECT_EQ(check.hr, S_OK);
     EXPECT_EQ(V_VT(r6.Get()), VT_EMPTY);
-
 }
 
 namespace {
@@ -352,18 +372,20 @@ TEST_F(Resolution, TraceTextPerEventWhenSomeoneListens) {
         return Resolve(m_b.Get(), m_handle, 0x0407,
                        TextArray({L"Alarm17", L"TO_ALARM30001", L"Alarm99", L"Alarm1", L"Alarm1"}),
                        TextArray({L"/D1/U7SQ", L"/D1/RT5", L"/D1/U7SQ", L"/D1/NOPE", L"/D1/U7SQ"}),
-                       Variants(LongArray({1})), Variants(Variants(ByteArray({0x01, 0x2C})))).hr;
+                       Variants(LongArray({1})), Variants(Variants(ByteArray({0x01, 0x2C}))))
+            .hr;
     };
     {
         DebugOutputListener listener;
         ASSERT_TRUE(listener.Listening());
         ASSERT_EQ(resolve(), S_OK);
         // Nothing for the missing message element and the unknown source.
-        EXPECT_EQ(Heard(listener, 3), (std::vector<std::string>{
-                                          "Alarm17/D1/U7SQ Attribute selectiert 4294967295Parameter von IEvent erhalten1",
-                                          "TO_ALARM30001/D1/RT5",
-                                          "Alarm1/D1/U7SQ Attribute selectiert 42949672951",
-                                      }));
+        EXPECT_EQ(Heard(listener, 3),
+                  (std::vector<std::string>{
+                      "Alarm17/D1/U7SQ Attribute selectiert 4294967295Parameter von IEvent erhalten1",
+                      "TO_ALARM30001/D1/RT5",
+                      "Alarm1/D1/U7SQ Attribute selectiert 42949672951",
+                  }));
     }
     // With nobody to receive it, the trace is not sent at all.
     const RaisedDebugOutput raised;
@@ -433,8 +455,8 @@ TEST(NamespacesAndDefaults, MessageTextsAreWhatAReadByNameGives) {
     ASSERT_TRUE(b);
     Variant ids, types, descriptions;
     ASSERT_EQ(b->GetCategoryAttributes(kUserAlarms, ids.Get(), types.Get(), descriptions.Get()), S_OK);
-    EXPECT_EQ(TextsOf(*descriptions), (Texts{L"Language independent Message", L"Parameter delivered by the process",
-                                             L"Plant", L"Text"}));
+    EXPECT_EQ(TextsOf(*descriptions),
+              (Texts{L"Language independent Message", L"Parameter delivered by the process", L"Plant", L"Text"}));
     LONG handle = 0;
     ASSERT_EQ(b->CreateSubscription(&handle), S_OK);
     Variant results;

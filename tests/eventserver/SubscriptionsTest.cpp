@@ -151,9 +151,9 @@ TEST_F(IEventModelTest, CategoryAttributesListIdsTypesAndDescriptions) {
         typeCodes.push_back(t);
     }
     EXPECT_EQ(typeCodes, (std::vector<LONG>{8, 27, 8, 8}));
-    EXPECT_EQ(Texts(descriptions), (std::vector<std::wstring>{L"Language independent Message",
-                                                              L"Parameter delivered by the process", L"How bad",
-                                                              L"Text"}));
+    EXPECT_EQ(Texts(descriptions),
+              (std::vector<std::wstring>{L"Language independent Message", L"Parameter delivered by the process",
+                                         L"How bad", L"Text"}));
     VariantClear(&ids);
     VariantClear(&types);
     VariantClear(&descriptions);

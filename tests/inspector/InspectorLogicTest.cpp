@@ -82,9 +82,10 @@ TEST(InspectorReport, AlignsTextAndWritesJson) {
     report.push_back(Table{"empty", {{"x"}}, {}});
     report[0].rows[0][0] = "a\"b\\\n";
     report[0].rows[1][1] = "";
-    EXPECT_EQ(RenderJson(report),
-              "{\n \"t\": [\n  {\"name\": \"a\\\"b\\\\\\n\", \"id\": 5},\n  {\"name\": \"long name\", \"id\": null}\n ],\n"
-              " \"empty\": []\n}\n");
+    EXPECT_EQ(
+        RenderJson(report),
+        "{\n \"t\": [\n  {\"name\": \"a\\\"b\\\\\\n\", \"id\": 5},\n  {\"name\": \"long name\", \"id\": null}\n ],\n"
+        " \"empty\": []\n}\n");
     EXPECT_NE(RenderText(report).find("empty:\n  (none)"), std::string::npos);
 }
 

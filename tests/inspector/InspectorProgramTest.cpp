@@ -41,8 +41,8 @@ std::string ReadText(const std::wstring& path) {
 
 HANDLE Inheritable(const std::wstring& path) {
     SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, TRUE};
-    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &attributes, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &attributes, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 Outcome RunInspector(const std::wstring& arguments) {
@@ -80,26 +80,25 @@ const char kFaultyProject[] =
     "<?xml version=\"1.0\"?>\n"
     "<Root>\n"
     "  <CONDITIONAL>\n"
-    "    <TOPOSAXIS catdescr=\"Axes\">\n"                       // 4: case variant
+    "    <TOPOSAXIS catdescr=\"Axes\">\n"  // 4: case variant
     "      <Attributes MSG0409=\"Text\"/>\n"
-    "      <ID0000001 MSG0409=\"short\"/>\n"                     // 6: message name
-    "      <ID00000002 MSG0409=\"Axis /0/%d\"/>\n"               // 7: placeholder
+    "      <ID0000001 MSG0409=\"short\"/>\n"        // 6: message name
+    "      <ID00000002 MSG0409=\"Axis /0/%d\"/>\n"  // 7: placeholder
     "    </TOPOSAXIS>\n"
-    "    <TOPOSAXIS CatDescr=\"again\"/>\n"                      // 9: category dropped
+    "    <TOPOSAXIS CatDescr=\"again\"/>\n"  // 9: category dropped
     "    <U7DIAG/>\n"
     "  </CONDITIONAL>\n"
     "  <SIMPLE/>\n"
     "  <DEVICES>\n"
     "    <PLC1>\n"
-    "      <RT1 Name=\"Axis\"/>\n"                               // 15: TO without TypeID
+    "      <RT1 Name=\"Axis\"/>\n"  // 15: TO without TypeID
     "    </PLC1>\n"
-    "    <U7DIAG/>\n"                                            // 17: ambiguous, device name
+    "    <U7DIAG/>\n"  // 17: ambiguous, device name
     "  </DEVICES>\n"
     "  <CORVALIS/>\n"
     "</Root>\n";
 
-bool HasFinding(const std::string& out, const std::string& line, const std::string& check,
-                const std::string& element) {
+bool HasFinding(const std::string& out, const std::string& line, const std::string& check, const std::string& element) {
     size_t start = 0;
     while (start < out.size()) {
         const size_t end = out.find('\n', start);
@@ -124,13 +123,13 @@ TEST(InspectorProgram, LintReportsEachProblemWithItsPlace) {
         const char* check;
         const char* element;
     };
-    for (const Expected& e : {Expected{"4", "case", "/Root/CONDITIONAL/TOPOSAXIS"},
-                              Expected{"6", "message-name", "/Root/CONDITIONAL/TOPOSAXIS/ID0000001"},
-                              Expected{"7", "placeholder", "/Root/CONDITIONAL/TOPOSAXIS/ID00000002"},
-                              Expected{"9", "category-dropped", "/Root/CONDITIONAL/TOPOSAXIS[2]"},
-                              Expected{"10", "ambiguous", "/Root/CONDITIONAL/U7DIAG"},
-                              Expected{"15", "to-type", "/Root/DEVICES/PLC1/RT1"},
-                              Expected{"17", "device-name", "/Root/DEVICES/U7DIAG"}})
+    for (const Expected& e :
+         {Expected{"4", "case", "/Root/CONDITIONAL/TOPOSAXIS"},
+          Expected{"6", "message-name", "/Root/CONDITIONAL/TOPOSAXIS/ID0000001"},
+          Expected{"7", "placeholder", "/Root/CONDITIONAL/TOPOSAXIS/ID00000002"},
+          Expected{"9", "category-dropped", "/Root/CONDITIONAL/TOPOSAXIS[2]"},
+          Expected{"10", "ambiguous", "/Root/CONDITIONAL/U7DIAG"}, Expected{"15", "to-type", "/Root/DEVICES/PLC1/RT1"},
+          Expected{"17", "device-name", "/Root/DEVICES/U7DIAG"}})
         EXPECT_TRUE(HasFinding(outcome.out, e.line, e.check, e.element)) << e.check << "\n" << outcome.out;
     EXPECT_TRUE(HasFinding(outcome.out, "", "missing", "no element U7SQ")) << outcome.out;
     EXPECT_TRUE(HasFinding(outcome.out, "", "nothing-reachable", "drops every category")) << outcome.out;
@@ -190,8 +189,9 @@ TEST(InspectorProgram, ExitStatusesAndErrors) {
 TEST(InspectorLoadDiagnostics, RecordsDroppedCategoriesAndProjects) {
     std::string xml = "<R Proj=\"P\"><CONDITIONAL><U7SQ>";
     for (int i = 1; i <= 32; ++i) xml += "<ProjP" + std::to_string(i) + "/>";
-    xml += "</U7SQ><TOCAMTYPE/><TOT4516CE54-32EB-11D3-8F3C-00105A2DC995/></CONDITIONAL>"
-           "<DEVICES><D Project=\"P1\"/></DEVICES></R>";
+    xml +=
+        "</U7SQ><TOCAMTYPE/><TOT4516CE54-32EB-11D3-8F3C-00105A2DC995/></CONDITIONAL>"
+        "<DEVICES><D Project=\"P1\"/></DEVICES></R>";
     const std::wstring path = TempFile(L"drops.xml");
     WriteText(path, xml);
     Project project;

@@ -20,22 +20,22 @@
 
 static int failures = 0;
 
-static void Check(int ok, const char *what) {
+static void Check(int ok, const char* what) {
     printf("%s %s\n", ok ? "ok  " : "FAIL", what);
     if (!ok) ++failures;
 }
 
 /* The elements of a one-dimensional array in a VARIANT of the given type. */
-static void *Elements(const VARIANT *value, VARTYPE type, ULONG *count) {
+static void* Elements(const VARIANT* value, VARTYPE type, ULONG* count) {
     *count = 0;
     if (V_VT(value) != (VT_ARRAY | type) || SafeArrayGetDim(V_ARRAY(value)) != 1) return NULL;
     *count = V_ARRAY(value)->rgsabound[0].cElements;
     return V_ARRAY(value)->pvData;
 }
 
-static int TextsAre(const char *label, const VARIANT *value, const wchar_t *const *expected, ULONG expectedCount) {
+static int TextsAre(const char* label, const VARIANT* value, const wchar_t* const* expected, ULONG expectedCount) {
     ULONG count = 0, i;
-    BSTR *texts = Elements(value, VT_BSTR, &count);
+    BSTR* texts = Elements(value, VT_BSTR, &count);
     int same = texts != NULL && count == expectedCount;
     printf("     %s:", label);
     for (i = 0; i < count; ++i) {
@@ -46,9 +46,9 @@ static int TextsAre(const char *label, const VARIANT *value, const wchar_t *cons
     return same;
 }
 
-static int LongsAre(const char *label, const VARIANT *value, const LONG *expected, ULONG expectedCount) {
+static int LongsAre(const char* label, const VARIANT* value, const LONG* expected, ULONG expectedCount) {
     ULONG count = 0, i;
-    LONG *numbers = Elements(value, VT_I4, &count);
+    LONG* numbers = Elements(value, VT_I4, &count);
     int same = numbers != NULL && count == expectedCount;
     printf("     %s:", label);
     for (i = 0; i < count; ++i) {
@@ -59,10 +59,10 @@ static int LongsAre(const char *label, const VARIANT *value, const LONG *expecte
     return same;
 }
 
-static void CheckDevices(IUMCInfo *info) {
-    static const wchar_t *const names[] = {L"PLC1", L"PLC2"};
-    static const wchar_t *const checkSums[] = {L"12AB34CD", L"99EE0011"};
-    static const wchar_t *const addresses[] = {L"2", L"3"};
+static void CheckDevices(IUMCInfo* info) {
+    static const wchar_t* const names[] = {L"PLC1", L"PLC2"};
+    static const wchar_t* const checkSums[] = {L"12AB34CD", L"99EE0011"};
+    static const wchar_t* const addresses[] = {L"2", L"3"};
     VARIANT devNames, sums, busAddresses;
     tagAlarmTypes alarms = ALARM_TYPE_NONE;
     tagIUMCErrors error = IUMC_ERROR_XMLFILE_GENERAL;
@@ -82,9 +82,9 @@ static void CheckDevices(IUMCInfo *info) {
     VariantClear(&busAddresses);
 }
 
-static void CheckTOs(IUMCInfo *info) {
-    static const wchar_t *const toNames[] = {L"Conveyor"};
-    static const wchar_t *const runtimeAddresses[] = {L"1"};
+static void CheckTOs(IUMCInfo* info) {
+    static const wchar_t* const toNames[] = {L"Conveyor"};
+    static const wchar_t* const runtimeAddresses[] = {L"1"};
     BSTR device = SysAllocString(L"PLC1");
     VARIANT names, addresses;
     tagIUMCErrors error = IUMC_ERROR_XMLFILE_GENERAL;
@@ -100,7 +100,7 @@ static void CheckTOs(IUMCInfo *info) {
     SysFreeString(device);
 }
 
-static void CheckConnectionInfo(IUMCInfo *info) {
+static void CheckConnectionInfo(IUMCInfo* info) {
     BSTR device = SysAllocString(L"PLC1");
     VARIANT value;
     tagIUMCErrors error = IUMC_ERROR_XMLFILE_GENERAL;
@@ -115,9 +115,9 @@ static void CheckConnectionInfo(IUMCInfo *info) {
     SysFreeString(device);
 }
 
-static void CheckCategories(IEventModel *model) {
+static void CheckCategories(IEventModel* model) {
     static const LONG ids[] = {0x100002, 0x200001, 0x200021};
-    static const wchar_t *const descriptions[] = {L"System diagnosis", L"User alarms", L"Positioning axes"};
+    static const wchar_t* const descriptions[] = {L"System diagnosis", L"User alarms", L"Positioning axes"};
     VARIANT categoryIds, texts;
     HRESULT hr;
     VariantInit(&categoryIds);
@@ -132,11 +132,11 @@ static void CheckCategories(IEventModel *model) {
 
 /* Without events ResolveEvents tells whether a message language is known:
  * S_OK for German, S_FALSE for Japanese. */
-static void CheckLanguages(IEventModel *model) {
+static void CheckLanguages(IEventModel* model) {
     static const struct {
         LONG language;
         HRESULT expected;
-        const char *what;
+        const char* what;
     } rows[] = {{0x0407, S_OK, "ResolveEvents knows German (0x0407)"},
                 {0x0411, S_FALSE, "ResolveEvents does not know Japanese (0x0411)"}};
     size_t row;
@@ -155,18 +155,18 @@ static void CheckLanguages(IEventModel *model) {
 
 static void Run(void) {
     CLSID clsid;
-    IEventInfoInit *init = NULL;
-    IUMCInfo *info = NULL;
-    IEventModel *model = NULL;
+    IEventInfoInit* init = NULL;
+    IUMCInfo* info = NULL;
+    IEventModel* model = NULL;
     HRESULT hr = CLSIDFromProgID(L"CorvalisEventInfo.EventInfoObj", &clsid);
     Check(hr == S_OK && IsEqualCLSID(&clsid, &CLSID_EventInfoObj), "the ProgID names the class");
     if (FAILED(hr)) return;
-    hr = CoCreateInstance(&clsid, NULL, CLSCTX_INPROC_SERVER, &IID_IEventInfoInit, (void **)&init);
+    hr = CoCreateInstance(&clsid, NULL, CLSCTX_INPROC_SERVER, &IID_IEventInfoInit, (void**)&init);
     Check(hr == S_OK, "CoCreateInstance");
     if (FAILED(hr)) return;
     Check(init->lpVtbl->ParseXML(init, NULL) == S_OK, "ParseXML");
 
-    if (SUCCEEDED(init->lpVtbl->QueryInterface(init, &IID_IUMCInfo, (void **)&info))) {
+    if (SUCCEEDED(init->lpVtbl->QueryInterface(init, &IID_IUMCInfo, (void**)&info))) {
         CheckDevices(info);
         CheckTOs(info);
         CheckConnectionInfo(info);
@@ -174,7 +174,7 @@ static void Run(void) {
     } else {
         Check(0, "QueryInterface IUMCInfo");
     }
-    if (SUCCEEDED(init->lpVtbl->QueryInterface(init, &IID_IEventModel, (void **)&model))) {
+    if (SUCCEEDED(init->lpVtbl->QueryInterface(init, &IID_IEventModel, (void**)&model))) {
         CheckCategories(model);
         CheckLanguages(model);
         model->lpVtbl->Release(model);
@@ -184,19 +184,18 @@ static void Run(void) {
     init->lpVtbl->Release(init);
 }
 
-static int SetDataDirectory(const char *directory) {
+static int SetDataDirectory(const char* directory) {
     HKEY key = NULL;
     LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ORBANEX\\TALMERO_NET\\General\\Paths", 0, NULL, 0,
                                   KEY_SET_VALUE, NULL, &key, NULL);
     if (status == ERROR_SUCCESS) {
-        status = RegSetValueExA(key, "VELOX_DataPath", 0, REG_SZ, (const BYTE *)directory,
-                                (DWORD)strlen(directory) + 1);
+        status = RegSetValueExA(key, "VELOX_DataPath", 0, REG_SZ, (const BYTE*)directory, (DWORD)strlen(directory) + 1);
         RegCloseKey(key);
     }
     return status == ERROR_SUCCESS;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     if (argc > 1 && !SetDataDirectory(argv[1])) {
         fprintf(stderr, "cannot set the data directory value\n");
         return 2;

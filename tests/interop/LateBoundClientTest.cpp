@@ -160,9 +160,9 @@ TEST(LateBoundClient, EventModelByName) {
 
     // An attribute the category lacks is refused at its position.
     Out selectResults;
-    ASSERT_EQ(InvokeByName(b.Get(), L"SelectAttributes",
-                           {Long(handle), Long(kUserAlarms), LongArray({-1, kAreaAttribute, 999}).Detach(),
-                            selectResults.Ref()})
+    ASSERT_EQ(InvokeByName(
+                  b.Get(), L"SelectAttributes",
+                  {Long(handle), Long(kUserAlarms), LongArray({-1, kAreaAttribute, 999}).Detach(), selectResults.Ref()})
                   .hr,
               S_OK);
     EXPECT_EQ(LongsOf(*selectResults.value), (Numbers{S_OK, S_OK, static_cast<LONG>(0x80040206)}));
@@ -174,11 +174,12 @@ TEST(LateBoundClient, EventModelByName) {
     // One user alarm with its associated value 300 (two bytes, most
     // significant first) in English.
     Out reserved, alarmTypes, categoryIds, eventAttributeIds, attributeValues, results;
-    const InvokeResult resolved = InvokeByName(
-        b.Get(), L"ResolveEvents",
-        {Long(handle), Long(0x0409), TextArray({L"Alarm17"}).Detach(), TextArray({L"/PLC1/U7SQ"}).Detach(),
-         Variants(Variants(LongValue(1))).Detach(), Variants(Variants(ByteArray({0x01, 0x2C}))).Detach(), reserved.Ref(),
-         alarmTypes.Ref(), categoryIds.Ref(), eventAttributeIds.Ref(), attributeValues.Ref(), results.Ref()});
+    const InvokeResult resolved =
+        InvokeByName(b.Get(), L"ResolveEvents",
+                     {Long(handle), Long(0x0409), TextArray({L"Alarm17"}).Detach(), TextArray({L"/PLC1/U7SQ"}).Detach(),
+                      Variants(Variants(LongValue(1))).Detach(), Variants(Variants(ByteArray({0x01, 0x2C}))).Detach(),
+                      reserved.Ref(), alarmTypes.Ref(), categoryIds.Ref(), eventAttributeIds.Ref(),
+                      attributeValues.Ref(), results.Ref()});
     ASSERT_EQ(resolved.hr, S_OK);
     EXPECT_EQ(reserved.Type(), VT_EMPTY);
     EXPECT_EQ(LongsOf(*alarmTypes.value), Numbers{ALARM_TYPE_PROJECT});

@@ -88,9 +88,7 @@ bool TypeLibrariesLoad() {
            SUCCEEDED(LoadRegTypeLib(kServerLibId, 1, 0, 0x409, &server));
 }
 
-bool RunningUnderWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
+bool RunningUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 // Only the per-user registration is in place while a test runs; the
 // machine-wide one, which the other tests rely on, comes back afterwards.
@@ -161,8 +159,7 @@ TEST_F(PerUserRegistration, UnregistrationRemovesTheUserKeys) {
     EXPECT_TRUE(UserScriptKeys().empty());
     EXPECT_FALSE(TypeLibrariesLoad());
     HKEY classes = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(kClasses) + L"\\CLSID").c_str(), 0, KEY_READ,
-                            &classes),
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(kClasses) + L"\\CLSID").c_str(), 0, KEY_READ, &classes),
               ERROR_SUCCESS);
     RegCloseKey(classes);
 

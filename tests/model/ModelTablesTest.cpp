@@ -17,7 +17,7 @@ constexpr int32_t kFirstNewConditional = 0x200000 + 0x200028;  // class base plu
 constexpr char kOneSource[] = "<D0><RT1 TypeID=\"25A0AFB1-337A-11D3-8F3E-00105A2DC995\"/></D0>";
 
 std::string ProjectXml(const std::string& conditional, const std::string& simple = "",
-                    const std::string& devices = kOneSource, const std::string& rootAttributes = "") {
+                       const std::string& devices = kOneSource, const std::string& rootAttributes = "") {
     return "<Root" + rootAttributes + "><CONDITIONAL>" + conditional + "</CONDITIONAL><SIMPLE>" + simple +
            "</SIMPLE><DEVICES>" + devices + "</DEVICES></Root>";
 }
@@ -90,13 +90,13 @@ TEST_F(ModelTables, AlarmTypeAndEventClassPerElementKind) {
         int32_t alarmType;
         int32_t eventClass;
     } expected[] = {
-        {0x200001, 1, 16},                        // U7SQ is SIMPLE whatever class lists it
-        {kFirstNewConditional, 4, 32},            // USERDIAG: a new id, diagnosis type
-        {0x200021, 2, 32},                        // a TO type
-        {kFirstNewConditional + 1, 2, 32},        // any other name is a TO alarm category
-        {0x100002, 4, 16},                        // U7DIAG
-        {0x200025, 2, 16},                        // a TO type keeps its fixed id under SIMPLE
-        {0x100000 + 0x20002A, 2, 16},             // new under SIMPLE continues the counter
+        {0x200001, 1, 16},                  // U7SQ is SIMPLE whatever class lists it
+        {kFirstNewConditional, 4, 32},      // USERDIAG: a new id, diagnosis type
+        {0x200021, 2, 32},                  // a TO type
+        {kFirstNewConditional + 1, 2, 32},  // any other name is a TO alarm category
+        {0x100002, 4, 16},                  // U7DIAG
+        {0x200025, 2, 16},                  // a TO type keeps its fixed id under SIMPLE
+        {0x100000 + 0x20002A, 2, 16},       // new under SIMPLE continues the counter
     };
     ASSERT_EQ(model.m_mapCategories.size(), std::size(expected));
     for (const auto& row : expected) {
@@ -115,16 +115,17 @@ TEST_F(ModelTables, AlarmTypeBitsPerGroup) {
     } rows[] = {
         {"<U7SQ/>", 1}, {"<USERDIAG/>", 1}, {"<U7DIAG/>", 4}, {"<TOPOSAXIS/>", 2}, {"", 0}, {"<U7SQ/><U7DIAG/>", 5},
     };
-    for (const auto& row : rows) EXPECT_EQ(Model(ProjectXml(row.conditional)).m_alarmTypes, row.bits) << row.conditional;
+    for (const auto& row : rows)
+        EXPECT_EQ(Model(ProjectXml(row.conditional)).m_alarmTypes, row.bits) << row.conditional;
 }
 
 TEST_F(ModelTables, FirstKeyAndFirstIdWin) {
     // The same key under both classes is CONDITIONAL's; a type name and its
     // GUID key share an id, so only the first in document order stays.
-    const auto& model = Model(ProjectXml(
-        "<USERDIAG CatDescr=\"first\"/><TOT4516CE52-32EB-11D3-8F3C-00105A2DC995 CatDescr=\"guid\"/>"
-        "<TOFOLLOWINGOBJECTTYPE CatDescr=\"name\"/><Custom CatDescr=\"one\"/><Custom CatDescr=\"two\"/>",
-        "<USERDIAG CatDescr=\"second\"/>"));
+    const auto& model = Model(
+        ProjectXml("<USERDIAG CatDescr=\"first\"/><TOT4516CE52-32EB-11D3-8F3C-00105A2DC995 CatDescr=\"guid\"/>"
+                   "<TOFOLLOWINGOBJECTTYPE CatDescr=\"name\"/><Custom CatDescr=\"one\"/><Custom CatDescr=\"two\"/>",
+                   "<USERDIAG CatDescr=\"second\"/>"));
     EXPECT_EQ(CategoryOf(model, kFirstNewConditional).description, L"first");
     EXPECT_EQ(CategoryOf(model, kFirstNewConditional).eventClass, 32);
     EXPECT_EQ(CategoryOf(model, 0x200027).description, L"guid");
@@ -134,7 +135,8 @@ TEST_F(ModelTables, FirstKeyAndFirstIdWin) {
 }
 
 TEST_F(ModelTables, DescriptionsFallBackToTheName) {
-    const auto& model = Model(ProjectXml("<Plain/><Empty CatDescr=\"\"/><Named CatDescr=\"Nice name\"/><Lower catdescr=\"x\"/>"));
+    const auto& model =
+        Model(ProjectXml("<Plain/><Empty CatDescr=\"\"/><Named CatDescr=\"Nice name\"/><Lower catdescr=\"x\"/>"));
     EXPECT_EQ(CategoryOf(model, kFirstNewConditional).description, L"Plain");
     EXPECT_EQ(CategoryOf(model, kFirstNewConditional + 1).description, L"Empty");
     EXPECT_EQ(CategoryOf(model, kFirstNewConditional + 2).description, L"Nice name");
@@ -142,8 +144,9 @@ TEST_F(ModelTables, DescriptionsFallBackToTheName) {
 }
 
 TEST_F(ModelTables, ClassElementsMustBeUnique) {
-    const auto& model = Model("<Root><CONDITIONAL><TOPOSAXIS/></CONDITIONAL><SIMPLE><U7DIAG/></SIMPLE>"
-                              "<x><SIMPLE><TOCAMTYPE/></SIMPLE></x><DEVICES><D1/></DEVICES></Root>");
+    const auto& model = Model(
+        "<Root><CONDITIONAL><TOPOSAXIS/></CONDITIONAL><SIMPLE><U7DIAG/></SIMPLE>"
+        "<x><SIMPLE><TOCAMTYPE/></SIMPLE></x><DEVICES><D1/></DEVICES></Root>");
     ASSERT_EQ(model.m_mapCategories.size(), 1u);
     EXPECT_EQ(model.m_mapCategories.begin()->first, 0x200021);
 }
@@ -155,13 +158,13 @@ TEST_F(ModelTables, CommentsAndTextAmongCategoriesAreIgnored) {
 }
 
 TEST_F(ModelTables, CategoryAttributes) {
-    const auto& model = Model(ProjectXml(
-        "<First><Attributes MSG0407=\"A\" MSG0409=\"B\" Severity=\"S1\" Area=\"Where\"/></First>"
-        "<Second><Attributes MSG0409=\"C\" Severity=\"S2\" msgX=\"own\" CatDescr=\"d\"/></Second>"
-        "<Upper><ATTRIBUTES Severity=\"S3\"/></Upper>"
-        "<Both><Attributes Area=\"a\"/><ATTRIBUTES Severity=\"s\"/></Both>"
-        "<Lower><attributes Severity=\"x\"/></Lower>"
-        "<Bare><Attributes/></Bare>"));
+    const auto& model =
+        Model(ProjectXml("<First><Attributes MSG0407=\"A\" MSG0409=\"B\" Severity=\"S1\" Area=\"Where\"/></First>"
+                         "<Second><Attributes MSG0409=\"C\" Severity=\"S2\" msgX=\"own\" CatDescr=\"d\"/></Second>"
+                         "<Upper><ATTRIBUTES Severity=\"S3\"/></Upper>"
+                         "<Both><Attributes Area=\"a\"/><ATTRIBUTES Severity=\"s\"/></Both>"
+                         "<Lower><attributes Severity=\"x\"/></Lower>"
+                         "<Bare><Attributes/></Bare>"));
     const CategoryInfo& first = CategoryOf(model, kFirstNewConditional);
     EXPECT_EQ(first.attributeIds, (Ids{-1, 1, 26, 27, 5051, 5052}));
     EXPECT_EQ(first.messageAttribute, L"MSG0409");
@@ -191,9 +194,10 @@ TEST_F(ModelTables, CategoryAttributes) {
 }
 
 TEST_F(ModelTables, ProjectCategories) {
-    const auto& load = Load(ProjectXml("<U7SQ><ProjLine1 CatDescr=\"L1\"/><!-- c --><ProjLine2/><Line3/><proj5/></U7SQ>"
-                                    "<USERDIAG><ProjLine1 CatDescr=\"D1\"/><ProjOther/></USERDIAG><TOPOSAXIS/>",
-                                    "", kOneSource, " Proj=\"Plant\""));
+    const auto& load =
+        Load(ProjectXml("<U7SQ><ProjLine1 CatDescr=\"L1\"/><!-- c --><ProjLine2/><Line3/><proj5/></U7SQ>"
+                        "<USERDIAG><ProjLine1 CatDescr=\"D1\"/><ProjOther/></USERDIAG><TOPOSAXIS/>",
+                        "", kOneSource, " Proj=\"Plant\""));
     ASSERT_TRUE(load.m_projectMode);
     const auto& model = load.m_model;
     const struct {
@@ -201,10 +205,8 @@ TEST_F(ModelTables, ProjectCategories) {
         int32_t id;
         int32_t alarmType;
     } expected[] = {
-        {L"Line1/U7SQ", 0x200002, 1},
-        {L"Line1/USERDIAG", kFirstNewConditional, 4},
-        {L"Line2/U7SQ", 0x200003, 1},
-        {L"Line3/U7SQ", 0x200004, 1},
+        {L"Line1/U7SQ", 0x200002, 1}, {L"Line1/USERDIAG", kFirstNewConditional, 4},
+        {L"Line2/U7SQ", 0x200003, 1}, {L"Line3/U7SQ", 0x200004, 1},
         {L"proj5/U7SQ", 0x200005, 1},
     };
     for (const auto& row : expected) {
@@ -224,8 +226,7 @@ TEST_F(ModelTables, ProjectCategories) {
 }
 
 TEST_F(ModelTables, ProjectModeWithoutUserDiagnosisOrProjects) {
-    const auto& withoutDiagnosis =
-        Model(ProjectXml("<U7SQ><ProjA/></U7SQ><U7DIAG/>", "", kOneSource, " Proj=\"x\""));
+    const auto& withoutDiagnosis = Model(ProjectXml("<U7SQ><ProjA/></U7SQ><U7DIAG/>", "", kOneSource, " Proj=\"x\""));
     EXPECT_EQ(withoutDiagnosis.m_mapCategoryKeys.count(L"A/USERDIAG"), 0u);
     EXPECT_EQ(withoutDiagnosis.m_mapCategories.size(), 2u);
 
@@ -243,11 +244,12 @@ TEST_F(ModelTables, ProjectsBeyondTheUserAlarmRange) {
     for (int i = 1; i <= 33; ++i) {
         projects += "<ProjP" + std::to_string(i) + "/>";
         diagnosis += "<ProjP" + std::to_string(i) + "/>";
-        devices += "<Dev" + std::to_string(i) + " Project=\"P" + std::to_string(i) + "\"><RT1 TypeID=\"25A0AFB1-337A-11D3-8F3E-00105A2DC995\"/></Dev" + std::to_string(i) + ">";
+        devices += "<Dev" + std::to_string(i) + " Project=\"P" + std::to_string(i) +
+                   "\"><RT1 TypeID=\"25A0AFB1-337A-11D3-8F3E-00105A2DC995\"/></Dev" + std::to_string(i) + ">";
     }
-    const auto& load = Load(ProjectXml("<U7SQ>" + projects + "</U7SQ><USERDIAG>" + diagnosis +
-                                        "</USERDIAG><TOPOSAXIS CatDescr=\"Axes\"/>",
-                                    "", devices, " Proj=\"many\""));
+    const auto& load = Load(
+        ProjectXml("<U7SQ>" + projects + "</U7SQ><USERDIAG>" + diagnosis + "</USERDIAG><TOPOSAXIS CatDescr=\"Axes\"/>",
+                   "", devices, " Proj=\"many\""));
     const auto& model = load.m_model;
     EXPECT_EQ(model.m_mapCategoryKeys.at(L"P31/U7SQ"), 0x200020);
     EXPECT_EQ(model.m_mapCategoryKeys.count(L"P32/U7SQ"), 0u);
@@ -262,17 +264,17 @@ TEST_F(ModelTables, ProjectsBeyondTheUserAlarmRange) {
 
 TEST_F(ModelTables, ProjectNamesOutsideTheAnsiCodePageStayApart) {
     const auto& load = Load(ProjectXml(u8"<U7SQ><Proj\u03A91/><Proj\u03A81/></U7SQ>", "",
-                                    u8"<DA Project=\"\u03A91\"/><DB Project=\"\u03A81\"/>", " Proj=\"x\""));
+                                       u8"<DA Project=\"\u03A91\"/><DB Project=\"\u03A81\"/>", " Proj=\"x\""));
     const auto& sources = load.m_mapSourceCategories;
     EXPECT_EQ(sources.at(L"/DA/U7SQ"), 0x200002);
     EXPECT_EQ(sources.at(L"/DB/U7SQ"), 0x200003);
 }
 
 TEST_F(ModelTables, SourcePaths) {
-    const auto& load = Load(ProjectXml(
-        "<U7SQ/><TOPOSAXIS/><Custom/>", "<U7DIAG/>",
-        "\n<!-- first -->\n<D1>\n  <RT1 TypeID=\"25A0AFB1-337A-11D3-8F3E-00105A2DC995\"/>\n  <!-- c -->\n"
-        "  <RT2/>\n</D1>\ntext\n<D2/>"));
+    const auto& load = Load(
+        ProjectXml("<U7SQ/><TOPOSAXIS/><Custom/>", "<U7DIAG/>",
+                   "\n<!-- first -->\n<D1>\n  <RT1 TypeID=\"25A0AFB1-337A-11D3-8F3E-00105A2DC995\"/>\n  <!-- c -->\n"
+                   "  <RT2/>\n</D1>\ntext\n<D2/>"));
     const std::map<std::wstring, int32_t> expected = {
         {L"/D1/U7SQ", 0x200001}, {L"/D1/U7DIAG", 0x100002}, {L"/D1/RT1", 0x200021},
         {L"/D2/U7SQ", 0x200001}, {L"/D2/U7DIAG", 0x100002},
@@ -298,7 +300,8 @@ TEST_F(ModelTables, EmptyCategoriesOrSourcesClearBoth) {
     EXPECT_TRUE(noSources.m_model.m_mapCategories.empty());
     EXPECT_TRUE(noSources.m_mapSourceCategories.empty());
     EXPECT_FALSE(noSources.m_model.m_mapCategoryKeys.empty());  // keys stay
-    const auto& twoDeviceLists = Load("<Root><CONDITIONAL><U7SQ/></CONDITIONAL><DEVICES><D1/></DEVICES><DEVICES/></Root>");
+    const auto& twoDeviceLists =
+        Load("<Root><CONDITIONAL><U7SQ/></CONDITIONAL><DEVICES><D1/></DEVICES><DEVICES/></Root>");
     EXPECT_TRUE(twoDeviceLists.m_model.m_mapCategories.empty());
 }
 
@@ -316,7 +319,7 @@ TEST_F(ModelTables, SecondLoadAddsAndKeepsFirstEntries) {
     // Another file: known keys keep their ids, new names continue the counters,
     // a computed id taken by the earlier load drops the new category.
     m_directory.WriteProject(ProjectXml("<U7SQ/><Custom CatDescr=\"new\"/><Fresh/>",
-                                     "<Extra><Attributes Severity=\"t\" Speed=\"v\"/></Extra>", "<D9/>"));
+                                        "<Extra><Attributes Severity=\"t\" Speed=\"v\"/></Extra>", "<D9/>"));
     ASSERT_EQ(ParseInto(m_object), S_OK);
     EXPECT_EQ(model.m_mapCategoryKeys.at(L"Custom"), kFirstNewConditional);
     EXPECT_EQ(CategoryOf(model, kFirstNewConditional).description, L"old");

@@ -41,8 +41,8 @@ TEST(LeadingInteger, ReadsLikeAtoi) {
         {u"1.5", 1},
         {u"abc", 0},
         {u"x12", 0},
-        {u"\u00A05", 0},   // only ASCII white space is skipped
-        {u"\uFF11", 0},    // full-width digit is no digit
+        {u"\u00A05", 0},  // only ASCII white space is skipped
+        {u"\uFF11", 0},   // full-width digit is no digit
         {u"2147483647", kMax},
         {u"-2147483648", kMin},
         {u"2147483648", kMin},  // wraps modulo 2^32
@@ -80,12 +80,12 @@ TEST(LeadingDecimal, ReadsPlainDecimalsLikeAtof) {
         {u"1e3", 1000.0},
         {u"1E-2", 0.01},
         {u"2.5e+1x", 25.0},
-        {u"1e", 1.0},      // exponent without digits is not part of the number
+        {u"1e", 1.0},  // exponent without digits is not part of the number
         {u"1e+", 1.0},
         {u"1e-x", 1.0},
         {u"1,5", 1.0},
         {u"abc", 0.0},
-        {u"inf", 0.0},     // only plain decimals are read
+        {u"inf", 0.0},  // only plain decimals are read
         {u"nan", 0.0},
         {u"0x10", 0.0},
         {u"1e400", kInf},
@@ -163,12 +163,7 @@ TEST(ConsistencyText, SingleCharacterReadsAsEmpty) {
         std::u16string_view text;
         std::u16string_view expected;
     } cases[] = {
-        {u"", u""},
-        {u" ", u""},
-        {u"A", u""},
-        {u"AB", u"AB"},
-        {u"  ", u"  "},
-        {u"3F2A-77", u"3F2A-77"},
+        {u"", u""}, {u" ", u""}, {u"A", u""}, {u"AB", u"AB"}, {u"  ", u"  "}, {u"3F2A-77", u"3F2A-77"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.text));
@@ -194,7 +189,7 @@ TEST(ScalarConversions, FlagPduSizeAndMinutes) {
         {u"0301", 301, 480},
         {u" 301", 301, 480},
         {u"1000", 1000, 480},
-        {u"2147483648", 0, 240},   // wraps to a negative version
+        {u"2147483648", 0, 240},  // wraps to a negative version
         {u"4294967295", 0xFFFF, 240},
     };
     for (const auto& c : cases) {
@@ -212,8 +207,7 @@ TEST(ScalarConversions, FlagPduSizeAndMinutes) {
 }
 
 TEST(RoutingBlock, SubnetHeaderAndAddress) {
-    const std::u16string longText =
-        std::u16string(100, u'1') + u"|" + std::u16string(50, u'.') + u"9.8.7.6.5.4.3.2.1";
+    const std::u16string longText = std::u16string(100, u'1') + u"|" + std::u16string(50, u'.') + u"9.8.7.6.5.4.3.2.1";
     const struct {
         std::u16string_view text;
         Bytes expected;
@@ -246,8 +240,7 @@ TEST(RoutingBlock, SubnetHeaderAndAddress) {
         {u"00120001|1..2", {6, 0x00, 0x12, 0, 0, 0x00, 0x01, 2, 0x01, 0x02}},
         {u"00120001|...", {6, 0x00, 0x12, 0, 0, 0x00, 0x01, 0}},
         {u"00120001| 10.1", {6, 0x00, 0x12, 0, 0, 0x00, 0x01, 2, 0x0A, 0x01}},
-        {u"00120001|1.2.3.4.5.6.7.8.9",
-         {6, 0x00, 0x12, 0, 0, 0x00, 0x01, 7, 1, 2, 3, 4, 5, 6, 7}},
+        {u"00120001|1.2.3.4.5.6.7.8.9", {6, 0x00, 0x12, 0, 0, 0x00, 0x01, 7, 1, 2, 3, 4, 5, 6, 7}},
         {longText, {6, 0x11, 0x11, 0, 0, 0x11, 0x11, 7, 9, 8, 7, 6, 5, 4, 3}},
     };
     for (const auto& c : cases) {

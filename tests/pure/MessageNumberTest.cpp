@@ -49,8 +49,7 @@ TEST(MessageNumberTest, ParsesEachPrefix) {
         {u"TO_ALAR17", 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ParseMessageNumber(c.name), c.expected)
-            << "name index " << (&c - cases);
+        EXPECT_EQ(ParseMessageNumber(c.name), c.expected) << "name index " << (&c - cases);
     }
 }
 

@@ -22,7 +22,7 @@ TEST(ProjectFilePath, BaseDirectoryFromRegistryData) {
     using namespace std::string_literals;
     EXPECT_EQ(BaseDirectoryFromValue(true, "C:\\Data\0"s), "C:\\Data");
     EXPECT_EQ(BaseDirectoryFromValue(true, "C:\\Data\0garbage"s), "C:\\Data");
-    EXPECT_EQ(BaseDirectoryFromValue(true, "C:\\Data"), "");     // not terminated
+    EXPECT_EQ(BaseDirectoryFromValue(true, "C:\\Data"), "");      // not terminated
     EXPECT_EQ(BaseDirectoryFromValue(false, "C:\\Data\0"s), "");  // not a string
     EXPECT_EQ(BaseDirectoryFromValue(true, ""), "");
 }

@@ -77,12 +77,8 @@ TEST(RegistryScript, QuotedTextAndReplacements) {
 
 TEST(RegistryScript, RejectsMalformedScripts) {
     const char* const malformed[] = {
-        "HKCR { Key = s 'unterminated }",
-        "HKCR { Key = s 'x' ",
-        "HKCR { Key = q 'x' }",
-        "HKCR { Key = s '%UNKNOWN%' }",
-        "HKCR { Key = s '%MODULE }",
-        "HKCR { val = s 'x' }",
+        "HKCR { Key = s 'unterminated }", "HKCR { Key = s 'x' ",       "HKCR { Key = q 'x' }",
+        "HKCR { Key = s '%UNKNOWN%' }",   "HKCR { Key = s '%MODULE }", "HKCR { val = s 'x' }",
     };
     for (const char* text : malformed) EXPECT_THROW(ParseText(text), regscript::ParseError) << text;
 }

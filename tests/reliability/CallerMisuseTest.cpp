@@ -137,9 +137,13 @@ Outcome MessageIdsInto(Fixture& f, HRESULT& hr, LONG category, VARIANT* output) 
 
 std::vector<Cell> EventMessageIdsCells() {
     std::vector<Cell> cells = {
-        {"GetCategoryMessageIds", "null output", {E_POINTER},
+        {"GetCategoryMessageIds",
+         "null output",
+         {E_POINTER},
          [](Fixture& f, HRESULT& hr) { return MessageIdsInto(f, hr, kUserAlarms, nullptr); }},
-        {"GetCategoryMessageIds", "output holding a by-reference number", {S_OK},
+        {"GetCategoryMessageIds",
+         "output holding a by-reference number",
+         {S_OK},
          [](Fixture& f, HRESULT& hr) {
              ByRefOutput out;
              hr = f.a->GetCategoryMessageIds(kUserAlarms, &out.value);
@@ -147,44 +151,58 @@ std::vector<Cell> EventMessageIdsCells() {
              Variant owned(out.value);
              return Expect(ok, "output not overwritten with the array, or the caller's number touched");
          }},
-        {"GetSourceMessageIds", "null output", {E_POINTER},
+        {"GetSourceMessageIds",
+         "null output",
+         {E_POINTER},
          [](Fixture& f, HRESULT& hr) {
              const Bstr source(L"/PLC1/U7SQ");
              hr = f.a->GetSourceMessageIds(source.Get(), nullptr);
              return "";
          }},
-        {"GetSourceMessageIds", "null source path", {E_INVALIDARG},
+        {"GetSourceMessageIds",
+         "null source path",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Variant out = Sentinel();
              hr = f.a->GetSourceMessageIds(nullptr, out.Get());
              return Expect(IsSentinel(*out), "output changed");
          }},
-        {"GetSourceMessageIds", "path with an embedded zero", {E_INVALIDARG},
+        {"GetSourceMessageIds",
+         "path with an embedded zero",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              const Bstr source(kEmbeddedZero);
              Variant out = Sentinel();
              hr = f.a->GetSourceMessageIds(source.Get(), out.Get());
              return Expect(IsSentinel(*out), "output changed");
          }},
-        {"GetSourceMessageIds", "path of a million characters", {E_INVALIDARG},
+        {"GetSourceMessageIds",
+         "path of a million characters",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              const Bstr source(kLongText);
              Variant out = Sentinel();
              hr = f.a->GetSourceMessageIds(source.Get(), out.Get());
              return Expect(IsSentinel(*out), "output changed");
          }},
-        {"GetSubMessageIds", "null output", {E_POINTER},
+        {"GetSubMessageIds",
+         "null output",
+         {E_POINTER},
          [](Fixture& f, HRESULT& hr) {
              hr = f.a->GetSubMessageIds(0, nullptr);
              return "";
          }},
-        {"GetSubMessageIds", "output holding a by-reference number", {S_OK},
+        {"GetSubMessageIds",
+         "output holding a by-reference number",
+         {S_OK},
          [](Fixture& f, HRESULT& hr) {
              ByRefOutput out;
              hr = f.a->GetSubMessageIds(0, &out.value);
              return Expect(IsEmpty(out.value) && out.number == 42, "not emptied, or the caller's number touched");
          }},
-        {"GetSubMessageIds", "output of an invalid VARIANT type", {S_OK},
+        {"GetSubMessageIds",
+         "output of an invalid VARIANT type",
+         {S_OK},
          [](Fixture& f, HRESULT& hr) {
              Variant out = OfType(0x7FFF);
              hr = f.a->GetSubMessageIds(0, out.Get());
@@ -192,18 +210,24 @@ std::vector<Cell> EventMessageIdsCells() {
              V_VT(out.Get()) = VT_EMPTY;
              return Expect(ok, "not emptied");
          }},
-        {"GetSubMessageIds", "output holding an array", {S_OK},
+        {"GetSubMessageIds",
+         "output holding an array",
+         {S_OK},
          [](Fixture& f, HRESULT& hr) {
              Variant out = LongArray({1, 2, 3});
              hr = f.a->GetSubMessageIds(INT_MIN, out.Get());
              return Expect(IsEmpty(*out), "not emptied");
          }},
-        {"QueryUnsupported", "null pointer", {E_POINTER},
+        {"QueryUnsupported",
+         "null pointer",
+         {E_POINTER},
          [](Fixture& f, HRESULT& hr) {
              hr = f.a->QueryUnsupported(nullptr);
              return "";
          }},
-        {"QueryUnsupported", "by-reference VARIANT", {E_NOTIMPL},
+        {"QueryUnsupported",
+         "by-reference VARIANT",
+         {E_NOTIMPL},
          [](Fixture& f, HRESULT& hr) {
              ByRefOutput out;
              hr = f.a->QueryUnsupported(&out.value);
@@ -211,14 +235,18 @@ std::vector<Cell> EventMessageIdsCells() {
          }},
     };
     for (VARTYPE refused : {VARTYPE(VT_NULL), VARTYPE(VT_ERROR)}) {
-        cells.push_back({"GetCategoryMessageIds", refused == VT_NULL ? "output VT_NULL" : "output VT_ERROR",
-                         {E_INVALIDARG}, [refused](Fixture& f, HRESULT& hr) {
+        cells.push_back({"GetCategoryMessageIds",
+                         refused == VT_NULL ? "output VT_NULL" : "output VT_ERROR",
+                         {E_INVALIDARG},
+                         [refused](Fixture& f, HRESULT& hr) {
                              Variant out = OfType(refused);
                              hr = f.a->GetCategoryMessageIds(kUserAlarms, out.Get());
                              return Expect(V_VT(&*out) == refused, "output changed");
                          }});
-        cells.push_back({"GetSourceMessageIds", refused == VT_NULL ? "output VT_NULL" : "output VT_ERROR",
-                         {E_INVALIDARG}, [refused](Fixture& f, HRESULT& hr) {
+        cells.push_back({"GetSourceMessageIds",
+                         refused == VT_NULL ? "output VT_NULL" : "output VT_ERROR",
+                         {E_INVALIDARG},
+                         [refused](Fixture& f, HRESULT& hr) {
                              const Bstr source(L"/PLC1/U7SQ");
                              Variant out = OfType(refused);
                              hr = f.a->GetSourceMessageIds(source.Get(), out.Get());
@@ -226,12 +254,12 @@ std::vector<Cell> EventMessageIdsCells() {
                          }});
     }
     for (LONG id : {LONG(INT_MIN), LONG(-1), LONG(0), LONG(INT_MAX)}) {
-        cells.push_back({"GetCategoryMessageIds", "category id at the limits", {E_INVALIDARG},
-                         [id](Fixture& f, HRESULT& hr) {
-                             Variant out = Sentinel();
-                             hr = f.a->GetCategoryMessageIds(id, out.Get());
-                             return Expect(IsSentinel(*out), "output changed");
-                         }});
+        cells.push_back(
+            {"GetCategoryMessageIds", "category id at the limits", {E_INVALIDARG}, [id](Fixture& f, HRESULT& hr) {
+                 Variant out = Sentinel();
+                 hr = f.a->GetCategoryMessageIds(id, out.Get());
+                 return Expect(IsSentinel(*out), "output changed");
+             }});
     }
     return cells;
 }
@@ -257,42 +285,65 @@ Outcome SelectAndCheck(Fixture& f, HRESULT& hr, const VARIANT& ids, bool selecti
 
 std::vector<Cell> SelectionCells() {
     std::vector<Cell> cells = {
-        {"SelectAttributes", "null results", {E_POINTER},
+        {"SelectAttributes",
+         "null results",
+         {E_POINTER},
          [](Fixture& f, HRESULT& hr) {
              hr = f.b->SelectAttributes(f.handle, kUserAlarms, *LongArray({1}), nullptr);
              return Expect(f.Selected() == std::vector<LONG>({-1, 1}), "the stored selection changed");
          }},
-        {"SelectAttributes", "by-reference array", {E_INVALIDARG},
+        {"SelectAttributes",
+         "by-reference array",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              ByReference ids(LongArray({1}));
              return SelectAndCheck(f, hr, ids.value, true);
          }},
-        {"SelectAttributes", "array VARIANT without an array", {E_INVALIDARG},
+        {"SelectAttributes",
+         "array VARIANT without an array",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) { return SelectAndCheck(f, hr, *ArrayVariant(VT_I4, SafeArray(nullptr)), true); }},
-        {"SelectAttributes", "two-dimensional array", {E_INVALIDARG},
+        {"SelectAttributes",
+         "two-dimensional array",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) { return SelectAndCheck(f, hr, *TwoDimensional(VT_I4), true); }},
-        {"SelectAttributes", "VT_I4-labelled array of 16-bit elements", {E_INVALIDARG},
+        {"SelectAttributes",
+         "VT_I4-labelled array of 16-bit elements",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) { return SelectAndCheck(f, hr, *Mislabelled(VT_I4, VT_I2, 3), true); }},
-        {"SelectAttributes", "VT_I4-labelled array of 64-bit elements", {E_INVALIDARG},
+        {"SelectAttributes",
+         "VT_I4-labelled array of 64-bit elements",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) { return SelectAndCheck(f, hr, *Mislabelled(VT_I4, VT_I8, 3), true); }},
-        {"SelectAttributes", "VT_I4-labelled array of unsigned 32-bit elements", {S_OK, S_FALSE},
+        {"SelectAttributes",
+         "VT_I4-labelled array of unsigned 32-bit elements",
+         {S_OK, S_FALSE},
          [](Fixture& f, HRESULT& hr) { return SelectAndCheck(f, hr, *Mislabelled(VT_I4, VT_UI4, 3), false); }},
-        {"SelectAttributes", "array of strings", {E_INVALIDARG},
+        {"SelectAttributes",
+         "array of strings",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) { return SelectAndCheck(f, hr, *TextArray({L"1"}), true); }},
-        {"SelectAttributes", "empty array", {S_OK},
+        {"SelectAttributes",
+         "empty array",
+         {S_OK},
          [](Fixture& f, HRESULT& hr) {
              Outcome outcome = SelectAndCheck(f, hr, *LongArray({}), false);
              Variant ids = Sentinel();
              const HRESULT read = f.b->GetSelectedAttributes(f.handle, kUserAlarms, ids.Get());
-             return outcome.empty() ? Expect(read == E_INVALIDARG && IsSentinel(*ids), "selection not emptied") : outcome;
+             return outcome.empty() ? Expect(read == E_INVALIDARG && IsSentinel(*ids), "selection not emptied")
+                                    : outcome;
          }},
-        {"SelectAttributes", "unknown handle", {E_INVALIDARG},
+        {"SelectAttributes",
+         "unknown handle",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Variant results = Sentinel();
              hr = f.b->SelectAttributes(kUnknownHandle, kUserAlarms, *LongArray({1}), results.Get());
              return Expect(IsEmpty(*results), "results not VT_EMPTY");
          }},
-        {"SelectAttributes", "results holding a by-reference number", {S_OK},
+        {"SelectAttributes",
+         "results holding a by-reference number",
+         {S_OK},
          [](Fixture& f, HRESULT& hr) {
              ByRefOutput out;
              hr = f.b->SelectAttributes(f.handle, kUserAlarms, *LongArray({1}), &out.value);
@@ -300,18 +351,24 @@ std::vector<Cell> SelectionCells() {
              Variant owned(out.value);
              return Expect(ok, "results not overwritten, or the caller's number touched");
          }},
-        {"GetSelectedAttributes", "null output", {E_POINTER},
+        {"GetSelectedAttributes",
+         "null output",
+         {E_POINTER},
          [](Fixture& f, HRESULT& hr) {
              hr = f.b->GetSelectedAttributes(f.handle, kUserAlarms, nullptr);
              return "";
          }},
-        {"GetSelectedAttributes", "unknown handle and category", {E_INVALIDARG},
+        {"GetSelectedAttributes",
+         "unknown handle and category",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Variant out = Sentinel();
              hr = f.b->GetSelectedAttributes(kUnknownHandle, INT_MIN, out.Get());
              return Expect(IsSentinel(*out), "output changed");
          }},
-        {"CreateSubscription", "null handle", {E_POINTER},
+        {"CreateSubscription",
+         "null handle",
+         {E_POINTER},
          [](Fixture& f, HRESULT& hr) {
              hr = f.b->CreateSubscription(nullptr);
              return "";
@@ -319,44 +376,53 @@ std::vector<Cell> SelectionCells() {
     };
     for (VARTYPE type : {VARTYPE(VT_I4), VARTYPE(VT_BSTR), VARTYPE(VT_ERROR), VARTYPE(VT_DISPATCH),
                          VARTYPE(VT_ARRAY | VT_VARIANT), VARTYPE(0x7FFF)}) {
-        cells.push_back({"SelectAttributes", "argument of a wrong VARIANT type", {E_INVALIDARG},
-                         [type](Fixture& f, HRESULT& hr) {
-                             VARIANT wrong;
-                             VariantInit(&wrong);
-                             V_VT(&wrong) = type;
-                             return SelectAndCheck(f, hr, wrong, true);
-                         }});
+        cells.push_back(
+            {"SelectAttributes", "argument of a wrong VARIANT type", {E_INVALIDARG}, [type](Fixture& f, HRESULT& hr) {
+                 VARIANT wrong;
+                 VariantInit(&wrong);
+                 V_VT(&wrong) = type;
+                 return SelectAndCheck(f, hr, wrong, true);
+             }});
     }
     for (LONG lowerBound : {LONG(-5), LONG(0), LONG(7)}) {
-        cells.push_back({"SelectAttributes", "array with lower bound -5, 0 or 7", {S_OK, S_FALSE},
+        cells.push_back({"SelectAttributes",
+                         "array with lower bound -5, 0 or 7",
+                         {S_OK, S_FALSE},
                          [lowerBound](Fixture& f, HRESULT& hr) {
                              return SelectAndCheck(f, hr, *LongArray({1, 999, -1}, lowerBound), false);
                          }});
     }
     for (LONG handle : {LONG(INT_MIN), LONG(-1), LONG(0), LONG(INT_MAX)}) {
-        cells.push_back({"DeleteSubscription", "handle never issued", {E_INVALIDARG}, [handle](Fixture& f, HRESULT& hr) {
-                             hr = f.b->DeleteSubscription(handle);
-                             return Expect(f.Selected() == std::vector<LONG>({-1, 1}), "subscription 1 changed");
-                         }});
+        cells.push_back(
+            {"DeleteSubscription", "handle never issued", {E_INVALIDARG}, [handle](Fixture& f, HRESULT& hr) {
+                 hr = f.b->DeleteSubscription(handle);
+                 return Expect(f.Selected() == std::vector<LONG>({-1, 1}), "subscription 1 changed");
+             }});
     }
     return cells;
 }
 
 std::vector<Cell> CategoryCells() {
     std::vector<Cell> cells = {
-        {"GetCategories", "null ids", {E_INVALIDARG},
+        {"GetCategories",
+         "null ids",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Variant texts = Sentinel();
              hr = f.b->GetCategories(0x70, nullptr, texts.Get());
              return Expect(IsSentinel(*texts), "the other output changed");
          }},
-        {"GetCategories", "null descriptions", {E_INVALIDARG},
+        {"GetCategories",
+         "null descriptions",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Variant ids = Sentinel();
              hr = f.b->GetCategories(0x70, ids.Get(), nullptr);
              return Expect(IsSentinel(*ids), "the other output changed");
          }},
-        {"GetCategories", "outputs holding by-reference numbers, mask INT_MIN", {S_OK},
+        {"GetCategories",
+         "outputs holding by-reference numbers, mask INT_MIN",
+         {S_OK},
          [](Fixture& f, HRESULT& hr) {
              ByRefOutput ids, texts;
              hr = f.b->GetCategories(INT_MIN, &ids.value, &texts.value);
@@ -365,7 +431,9 @@ std::vector<Cell> CategoryCells() {
              Variant a(ids.value), b(texts.value);
              return Expect(ok, "outputs not overwritten with arrays, or the caller's numbers touched");
          }},
-        {"GetCategoryAttributes", "unknown category", {E_INVALIDARG},
+        {"GetCategoryAttributes",
+         "unknown category",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Variant ids = Sentinel(), types = Sentinel(), texts = Sentinel();
              hr = f.b->GetCategoryAttributes(INT_MAX, ids.Get(), types.Get(), texts.Get());
@@ -373,15 +441,16 @@ std::vector<Cell> CategoryCells() {
          }},
     };
     for (int missing = 0; missing < 3; ++missing) {
-        cells.push_back({"GetCategoryAttributes", "one null output", {E_INVALIDARG}, [missing](Fixture& f, HRESULT& hr) {
-                             Variant outputs[3] = {Sentinel(), Sentinel(), Sentinel()};
-                             VARIANT* pointers[3] = {outputs[0].Get(), outputs[1].Get(), outputs[2].Get()};
-                             pointers[missing] = nullptr;
-                             hr = f.b->GetCategoryAttributes(kUserAlarms, pointers[0], pointers[1], pointers[2]);
-                             bool ok = true;
-                             for (int k = 0; k < 3; ++k) ok = ok && (k == missing || IsSentinel(*outputs[k]));
-                             return Expect(ok, "another output changed");
-                         }});
+        cells.push_back(
+            {"GetCategoryAttributes", "one null output", {E_INVALIDARG}, [missing](Fixture& f, HRESULT& hr) {
+                 Variant outputs[3] = {Sentinel(), Sentinel(), Sentinel()};
+                 VARIANT* pointers[3] = {outputs[0].Get(), outputs[1].Get(), outputs[2].Get()};
+                 pointers[missing] = nullptr;
+                 hr = f.b->GetCategoryAttributes(kUserAlarms, pointers[0], pointers[1], pointers[2]);
+                 bool ok = true;
+                 for (int k = 0; k < 3; ++k) ok = ok && (k == missing || IsSentinel(*outputs[k]));
+                 return Expect(ok, "another output changed");
+             }});
     }
     return cells;
 }
@@ -452,24 +521,32 @@ Outcome ResolveBatch(Fixture& f, HRESULT& hr, const Batch& batch, LONG lowerBoun
 
 std::vector<Cell> ResolveCells() {
     std::vector<Cell> cells = {
-        {"ResolveEvents", "unknown handle", {E_INVALIDARG},
+        {"ResolveEvents",
+         "unknown handle",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              f.b->DeleteSubscription(f.handle);
              return ResolveBatch(f, hr, EventBatch());
          }},
-        {"ResolveEvents", "by-reference message names", {E_INVALIDARG},
+        {"ResolveEvents",
+         "by-reference message names",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
              ByReference names(std::move(batch.names));
              return Resolve(f, hr, names.value, *batch.sources, *batch.infos, *batch.params, 0, 3);
          }},
-        {"ResolveEvents", "by-reference source paths", {E_INVALIDARG},
+        {"ResolveEvents",
+         "by-reference source paths",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
              ByReference sources(std::move(batch.sources));
              return Resolve(f, hr, *batch.names, sources.value, *batch.infos, *batch.params, 0, 3);
          }},
-        {"ResolveEvents", "by-reference parameters (read as absent)", {S_OK, S_FALSE},
+        {"ResolveEvents",
+         "by-reference parameters (read as absent)",
+         {S_OK, S_FALSE},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
              std::vector<Variant> items;
@@ -477,48 +554,67 @@ std::vector<Cell> ResolveCells() {
              ByReference params(VariantArray(std::move(items)));
              return Resolve(f, hr, *batch.names, *batch.sources, params.value, params.value, 0, 3);
          }},
-        {"ResolveEvents", "array VARIANT without an array", {E_INVALIDARG},
+        {"ResolveEvents",
+         "array VARIANT without an array",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
-             return Resolve(f, hr, *ArrayVariant(VT_BSTR, SafeArray(nullptr)), *batch.sources, *batch.infos, *batch.params, 0, 3);
+             return Resolve(f, hr, *ArrayVariant(VT_BSTR, SafeArray(nullptr)), *batch.sources, *batch.infos,
+                            *batch.params, 0, 3);
          }},
-        {"ResolveEvents", "two-dimensional message names", {E_INVALIDARG},
+        {"ResolveEvents",
+         "two-dimensional message names",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
              return Resolve(f, hr, *TwoDimensional(VT_BSTR), *batch.sources, *batch.infos, *batch.params, 0, 3);
          }},
-        {"ResolveEvents", "two-dimensional parameters (read as absent)", {S_OK, S_FALSE},
+        {"ResolveEvents",
+         "two-dimensional parameters (read as absent)",
+         {S_OK, S_FALSE},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
              return Resolve(f, hr, *batch.names, *batch.sources, *TwoDimensional(VT_VARIANT),
                             *TwoDimensional(VT_VARIANT), 0, 3);
          }},
-        {"ResolveEvents", "VT_BSTR-labelled names of 16-bit numbers", {E_INVALIDARG},
+        {"ResolveEvents",
+         "VT_BSTR-labelled names of 16-bit numbers",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
              return Resolve(f, hr, *Mislabelled(VT_BSTR, VT_I2, 3), *batch.sources, *batch.infos, *batch.params, 0, 3);
          }},
-        {"ResolveEvents", "VT_BSTR-labelled names of pointer-sized numbers", {E_INVALIDARG},
+        {"ResolveEvents",
+         "VT_BSTR-labelled names of pointer-sized numbers",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
              return Resolve(f, hr, *PointerSizedNumbers(), *batch.sources, *batch.infos, *batch.params, 0, 3);
          }},
-        {"ResolveEvents", "VT_BSTR-labelled source paths of pointer-sized numbers", {E_INVALIDARG},
+        {"ResolveEvents",
+         "VT_BSTR-labelled source paths of pointer-sized numbers",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
              return Resolve(f, hr, *batch.names, *PointerSizedNumbers(), *batch.infos, *batch.params, 0, 3);
          }},
-        {"ResolveEvents", "VT_VARIANT-labelled parameters of 16-byte decimals", {S_OK, S_FALSE},
+        {"ResolveEvents",
+         "VT_VARIANT-labelled parameters of 16-byte decimals",
+         {S_OK, S_FALSE},
          [](Fixture& f, HRESULT& hr) {
              Batch batch = EventBatch();
              Variant decimals = DecimalsLookingLikeArrays();
              return Resolve(f, hr, *batch.names, *batch.sources, *decimals, *decimals, 0, 3);
          }},
-        {"ResolveEvents", "empty arrays", {S_OK},
+        {"ResolveEvents",
+         "empty arrays",
+         {S_OK},
          [](Fixture& f, HRESULT& hr) {
              return Resolve(f, hr, *TextArray({}), *TextArray({}), *Variant(), *Variant(), 0, 0);
          }},
-        {"ResolveEvents", "fewer source paths and parameters than names, other bounds", {S_OK, S_FALSE},
+        {"ResolveEvents",
+         "fewer source paths and parameters than names, other bounds",
+         {S_OK, S_FALSE},
          [](Fixture& f, HRESULT& hr) {
              std::vector<Variant> values;
              values.push_back(LongValue(5));
@@ -527,28 +623,33 @@ std::vector<Cell> ResolveCells() {
          }},
     };
     for (LONG lowerBound : {LONG(-5), LONG(0), LONG(7)}) {
-        cells.push_back({"ResolveEvents", "arrays with lower bound -5, 0 or 7", {S_OK, S_FALSE},
-                         [lowerBound](Fixture& f, HRESULT& hr) { return ResolveBatch(f, hr, EventBatch(lowerBound), lowerBound); }});
+        cells.push_back({"ResolveEvents",
+                         "arrays with lower bound -5, 0 or 7",
+                         {S_OK, S_FALSE},
+                         [lowerBound](Fixture& f, HRESULT& hr) {
+                             return ResolveBatch(f, hr, EventBatch(lowerBound), lowerBound);
+                         }});
     }
     for (VARTYPE type : {VARTYPE(VT_NULL), VARTYPE(VT_ERROR), VARTYPE(VT_BSTR), VARTYPE(VT_I4),
                          VARTYPE(VT_ARRAY | VT_VARIANT), VARTYPE(0x7FFF)}) {
-        cells.push_back({"ResolveEvents", "message names of a wrong VARIANT type", {E_INVALIDARG},
-                         [type](Fixture& f, HRESULT& hr) {
-                             Batch batch = EventBatch();
-                             Variant wrong = type == (VT_ARRAY | VT_VARIANT) ? VariantArray({}) : OfType(type);
-                             return Resolve(f, hr, *wrong, *batch.sources, *batch.infos, *batch.params, 0, 3);
-                         }});
-        cells.push_back({"ResolveEvents", "source paths of a wrong VARIANT type", {E_INVALIDARG},
-                         [type](Fixture& f, HRESULT& hr) {
-                             Batch batch = EventBatch();
-                             Variant wrong = type == (VT_ARRAY | VT_VARIANT) ? VariantArray({}) : OfType(type);
-                             return Resolve(f, hr, *batch.names, *wrong, *batch.infos, *batch.params, 0, 3);
-                         }});
+        cells.push_back(
+            {"ResolveEvents", "message names of a wrong VARIANT type", {E_INVALIDARG}, [type](Fixture& f, HRESULT& hr) {
+                 Batch batch = EventBatch();
+                 Variant wrong = type == (VT_ARRAY | VT_VARIANT) ? VariantArray({}) : OfType(type);
+                 return Resolve(f, hr, *wrong, *batch.sources, *batch.infos, *batch.params, 0, 3);
+             }});
+        cells.push_back(
+            {"ResolveEvents", "source paths of a wrong VARIANT type", {E_INVALIDARG}, [type](Fixture& f, HRESULT& hr) {
+                 Batch batch = EventBatch();
+                 Variant wrong = type == (VT_ARRAY | VT_VARIANT) ? VariantArray({}) : OfType(type);
+                 return Resolve(f, hr, *batch.names, *wrong, *batch.infos, *batch.params, 0, 3);
+             }});
     }
     for (int missing = 0; missing < 6; ++missing) {
         cells.push_back({"ResolveEvents", "one null output", {E_INVALIDARG}, [missing](Fixture& f, HRESULT& hr) {
                              Batch batch = EventBatch();
-                             Variant outputs[6] = {Sentinel(), Sentinel(), Sentinel(), Sentinel(), Sentinel(), Sentinel()};
+                             Variant outputs[6] = {Sentinel(), Sentinel(), Sentinel(),
+                                                   Sentinel(), Sentinel(), Sentinel()};
                              VARIANT* p[6];
                              for (int k = 0; k < 6; ++k) p[k] = outputs[k].Get();
                              p[missing] = nullptr;
@@ -561,7 +662,9 @@ std::vector<Cell> ResolveCells() {
                          }});
     }
     for (LONG language : {LONG(INT_MIN), LONG(-1), LONG(0x12345), LONG(INT_MAX)}) {
-        cells.push_back({"ResolveEvents", "language check with a language beyond 16 bits", {S_OK, S_FALSE},
+        cells.push_back({"ResolveEvents",
+                         "language check with a language beyond 16 bits",
+                         {S_OK, S_FALSE},
                          [language](Fixture& f, HRESULT& hr) {
                              Variant outputs[6];
                              const Variant none;
@@ -573,27 +676,28 @@ std::vector<Cell> ResolveCells() {
                              return Expect(ok, "an output holds something");
                          }});
     }
-    cells.push_back({"ResolveEvents", "a batch of 100,000 events", {S_OK, S_FALSE}, [](Fixture& f, HRESULT& hr) {
-                         constexpr ULONG kEvents = 100000;
-                         const wchar_t* const sources[] = {L"/PLC1/U7SQ", L"/PLC1/RT11", L"/PLC2/U7DIAG", L"/None/U7SQ"};
-                         std::vector<std::wstring> names, paths;
-                         std::vector<Variant> params;
-                         for (ULONG k = 0; k < kEvents; ++k) {
-                             names.push_back(L"Alarm" + std::to_wstring(k % 8));
-                             paths.push_back(sources[k % 4]);
-                             std::vector<Variant> values;
-                             values.push_back(LongValue(static_cast<LONG>(k)));
-                             params.push_back(VariantArray(std::move(values)));
-                         }
-                         const double start = Now();
-                         std::vector<LONG> categories;
-                         Outcome outcome = Resolve(f, hr, *TextArray(names, -5), *TextArray(paths, -5), *Variant(),
-                                                   *VariantArray(std::move(params), -5), -5, kEvents, &categories);
-                         Figure("misuse.batch_100000_seconds", FormatNumber(Now() - start, 2));
-                         // Every event of a known source has its category.
-                         const auto resolved = std::count_if(categories.begin(), categories.end(), [](LONG id) { return id != 0; });
-                         return outcome.empty() ? Expect(resolved == kEvents / 4 * 3, "events not resolved") : outcome;
-                     }});
+    cells.push_back(
+        {"ResolveEvents", "a batch of 100,000 events", {S_OK, S_FALSE}, [](Fixture& f, HRESULT& hr) {
+             constexpr ULONG kEvents = 100000;
+             const wchar_t* const sources[] = {L"/PLC1/U7SQ", L"/PLC1/RT11", L"/PLC2/U7DIAG", L"/None/U7SQ"};
+             std::vector<std::wstring> names, paths;
+             std::vector<Variant> params;
+             for (ULONG k = 0; k < kEvents; ++k) {
+                 names.push_back(L"Alarm" + std::to_wstring(k % 8));
+                 paths.push_back(sources[k % 4]);
+                 std::vector<Variant> values;
+                 values.push_back(LongValue(static_cast<LONG>(k)));
+                 params.push_back(VariantArray(std::move(values)));
+             }
+             const double start = Now();
+             std::vector<LONG> categories;
+             Outcome outcome = Resolve(f, hr, *TextArray(names, -5), *TextArray(paths, -5), *Variant(),
+                                       *VariantArray(std::move(params), -5), -5, kEvents, &categories);
+             Figure("misuse.batch_100000_seconds", FormatNumber(Now() - start, 2));
+             // Every event of a known source has its category.
+             const auto resolved = std::count_if(categories.begin(), categories.end(), [](LONG id) { return id != 0; });
+             return outcome.empty() ? Expect(resolved == kEvents / 4 * 3, "events not resolved") : outcome;
+         }});
     return cells;
 }
 
@@ -602,30 +706,32 @@ std::vector<Cell> ResolveCells() {
 std::vector<Cell> DeviceCells() {
     std::vector<Cell> cells;
     for (int missing = 0; missing < 5; ++missing) {
-        cells.push_back({"GetDevices", "one null pointer", {E_POINTER, E_INVALIDARG}, [missing](Fixture& f, HRESULT& hr) {
-                             Variant outputs[3];
-                             tagAlarmTypes alarms = static_cast<tagAlarmTypes>(77);
-                             tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                             VARIANT* p[3] = {outputs[0].Get(), outputs[1].Get(), outputs[2].Get()};
-                             if (missing < 3) p[missing] = nullptr;
-                             hr = f.umc->GetDevices(p[0], p[1], p[2], missing == 3 ? nullptr : &alarms,
-                                                    missing == 4 ? nullptr : &error);
-                             bool ok = alarms == 77 && error == 77;
-                             for (const Variant& output : outputs) ok = ok && IsEmpty(*output);
-                             return Expect(ok, "an output changed");
-                         }});
+        cells.push_back(
+            {"GetDevices", "one null pointer", {E_POINTER, E_INVALIDARG}, [missing](Fixture& f, HRESULT& hr) {
+                 Variant outputs[3];
+                 tagAlarmTypes alarms = static_cast<tagAlarmTypes>(77);
+                 tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
+                 VARIANT* p[3] = {outputs[0].Get(), outputs[1].Get(), outputs[2].Get()};
+                 if (missing < 3) p[missing] = nullptr;
+                 hr = f.umc->GetDevices(p[0], p[1], p[2], missing == 3 ? nullptr : &alarms,
+                                        missing == 4 ? nullptr : &error);
+                 bool ok = alarms == 77 && error == 77;
+                 for (const Variant& output : outputs) ok = ok && IsEmpty(*output);
+                 return Expect(ok, "an output changed");
+             }});
     }
     for (int refused = 0; refused < 3; ++refused) {
-        cells.push_back({"GetDevices", "an output VT_NULL or VT_ERROR", {E_INVALIDARG}, [refused](Fixture& f, HRESULT& hr) {
-                             Variant outputs[3] = {Sentinel(), Sentinel(), Sentinel()};
-                             V_VT(outputs[refused].Get()) = refused == 1 ? VT_ERROR : VT_NULL;
-                             tagAlarmTypes alarms = static_cast<tagAlarmTypes>(77);
-                             tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                             hr = f.umc->GetDevices(outputs[0].Get(), outputs[1].Get(), outputs[2].Get(), &alarms, &error);
-                             bool ok = alarms == 77 && error == 77;
-                             for (int k = 0; k < 3; ++k) ok = ok && (k == refused || IsSentinel(*outputs[k]));
-                             return Expect(ok, "something changed");
-                         }});
+        cells.push_back(
+            {"GetDevices", "an output VT_NULL or VT_ERROR", {E_INVALIDARG}, [refused](Fixture& f, HRESULT& hr) {
+                 Variant outputs[3] = {Sentinel(), Sentinel(), Sentinel()};
+                 V_VT(outputs[refused].Get()) = refused == 1 ? VT_ERROR : VT_NULL;
+                 tagAlarmTypes alarms = static_cast<tagAlarmTypes>(77);
+                 tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
+                 hr = f.umc->GetDevices(outputs[0].Get(), outputs[1].Get(), outputs[2].Get(), &alarms, &error);
+                 bool ok = alarms == 77 && error == 77;
+                 for (int k = 0; k < 3; ++k) ok = ok && (k == refused || IsSentinel(*outputs[k]));
+                 return Expect(ok, "something changed");
+             }});
     }
     cells.push_back({"GetDevices", "outputs holding by-reference numbers", {S_OK}, [](Fixture& f, HRESULT& hr) {
                          ByRefOutput names, sums, addresses;
@@ -650,20 +756,22 @@ std::vector<Cell> DeviceCells() {
         };
         const int outputs = call.withTypes ? 3 : 2;
         for (int missing = 0; missing <= outputs; ++missing) {
-            cells.push_back({call.method, "one null pointer", {E_POINTER, E_INVALIDARG},
-                             [=](Fixture& f, HRESULT& hr) {
+            cells.push_back({call.method, "one null pointer", {E_POINTER, E_INVALIDARG}, [=](Fixture& f, HRESULT& hr) {
                                  const Bstr name(L"PLC1");
                                  Variant out[3];
                                  tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
                                  VARIANT* p[3] = {out[0].Get(), out[1].Get(), call.withTypes ? out[2].Get() : nullptr};
                                  if (missing < outputs) p[missing] = nullptr;
                                  hr = invoke(f, name.Get(), p[0], p[1], p[2], missing == outputs ? nullptr : &error);
-                                 return Expect(error == 77 && IsEmpty(*out[0]) && IsEmpty(*out[1]), "an output changed");
+                                 return Expect(error == 77 && IsEmpty(*out[0]) && IsEmpty(*out[1]),
+                                               "an output changed");
                              }});
         }
         for (const std::wstring& device : {std::wstring(), kDeviceWithZero, kLongText, std::wstring(L"plc1")}) {
-            cells.push_back({call.method, "device name null, with a zero inside, a million characters or in other case",
-                             {E_INVALIDARG}, [=](Fixture& f, HRESULT& hr) {
+            cells.push_back({call.method,
+                             "device name null, with a zero inside, a million characters or in other case",
+                             {E_INVALIDARG},
+                             [=](Fixture& f, HRESULT& hr) {
                                  const Bstr name(device);
                                  Variant out[3] = {Sentinel(), Sentinel(), Sentinel()};
                                  tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
@@ -715,8 +823,10 @@ std::vector<Cell> ConnectionCells() {
                          }});
     }
     for (const std::wstring& device : {std::wstring(), kDeviceWithZero, kLongText}) {
-        cells.push_back({"GetConnectionInfo", "device name null, with a zero inside or a million characters",
-                         {E_INVALIDARG}, [device](Fixture& f, HRESULT& hr) {
+        cells.push_back({"GetConnectionInfo",
+                         "device name null, with a zero inside or a million characters",
+                         {E_INVALIDARG},
+                         [device](Fixture& f, HRESULT& hr) {
                              const Bstr name(device);
                              BSTR text = name.Get();
                              Variant value = Sentinel();
@@ -726,14 +836,15 @@ std::vector<Cell> ConnectionCells() {
                          }});
     }
     for (LONG id : {LONG(INT_MIN), LONG(-1), LONG(0), LONG(31), LONG(INT_MAX)}) {
-        cells.push_back({"GetConnectionInfo", "parameter id outside 1 to 30", {E_INVALIDARG}, [id](Fixture& f, HRESULT& hr) {
-                             const Bstr name(L"PLC1");
-                             BSTR text = name.Get();
-                             Variant value = Sentinel();
-                             tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
-                             hr = f.umc->GetConnectionInfo(&text, static_cast<tagConfigParams>(id), value.Get(), &error);
-                             return Expect(IsSentinel(*value) && error == 77, "an output changed");
-                         }});
+        cells.push_back(
+            {"GetConnectionInfo", "parameter id outside 1 to 30", {E_INVALIDARG}, [id](Fixture& f, HRESULT& hr) {
+                 const Bstr name(L"PLC1");
+                 BSTR text = name.Get();
+                 Variant value = Sentinel();
+                 tagIUMCErrors error = static_cast<tagIUMCErrors>(77);
+                 hr = f.umc->GetConnectionInfo(&text, static_cast<tagConfigParams>(id), value.Get(), &error);
+                 return Expect(IsSentinel(*value) && error == 77, "an output changed");
+             }});
     }
     cells.push_back({"GetConnectionInfo", "value holding a by-reference number", {S_OK}, [](Fixture& f, HRESULT& hr) {
                          const Bstr name(L"PLC2");
@@ -753,7 +864,9 @@ std::vector<Cell> ConnectionCells() {
 std::vector<Cell> LoadAndBindCells() {
     std::vector<Cell> cells;
     for (const std::wstring& file : {std::wstring(), std::wstring(L""), kEmbeddedZero, kLongText}) {
-        cells.push_back({"ParseXML", "file argument null, empty, with a zero inside or a million characters", {S_OK},
+        cells.push_back({"ParseXML",
+                         "file argument null, empty, with a zero inside or a million characters",
+                         {S_OK},
                          [file](Fixture& f, HRESULT& hr) {
                              const Bstr name(file);
                              hr = f.init->ParseXML(file.empty() ? nullptr : name.Get());
@@ -783,7 +896,9 @@ std::vector<Cell> LoadAndBindCells() {
                           {L"CorvalisEventInfo", S_OK},
                           {L"@CorvalisEventInfo@" + kLongText, S_OK}};
     for (const Name& name : names) {
-        cells.push_back({"ParseDisplayName", "empty, short, other-case, bare and very long names", {name.result},
+        cells.push_back({"ParseDisplayName",
+                         "empty, short, other-case, bare and very long names",
+                         {name.result},
                          [name](Fixture& f, HRESULT& hr) {
                              std::wstring text = name.text;
                              ULONG eaten = 77;
@@ -870,42 +985,56 @@ void EmptyElements(Variant& vector) {
 
 std::vector<Cell> ArrayShapeCells() {
     std::vector<Cell> cells = {
-        {"SelectAttributes", "array that claims elements but holds no data", {E_INVALIDARG},
+        {"SelectAttributes",
+         "array that claims elements but holds no data",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              HandMadeArray ids = NoData(VT_I4);
              const Outcome outcome = SelectAndCheck(f, hr, ids.Value(), true);
              return outcome.empty() ? Expect(ids.Untouched(), "the caller's array changed") : outcome;
          }},
-        {"SelectAttributes", "32-bit ids in an array with the features of strings", {E_INVALIDARG},
+        {"SelectAttributes",
+         "32-bit ids in an array with the features of strings",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              HandMadeArray ids = IdsWithStringFeatures();
              return SelectAndCheck(f, hr, ids.Value(), true);
          }},
-        {"SelectAttributes", "array the caller holds locked", {S_OK, S_FALSE},
+        {"SelectAttributes",
+         "array the caller holds locked",
+         {S_OK, S_FALSE},
          [](Fixture& f, HRESULT& hr) {
              LockedArray ids(LongArray({1, -1}));
              const Outcome outcome = SelectAndCheck(f, hr, *ids.value, false);
              return outcome.empty() ? Expect(ids.StillLockedOnce(), "the caller's lock changed") : outcome;
          }},
-        {"ResolveEvents", "message names that claim elements but hold no data", {E_INVALIDARG},
+        {"ResolveEvents",
+         "message names that claim elements but hold no data",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              HandMadeArray names = NoData(VT_BSTR);
              const Batch batch = EventBatch();
              return Resolve(f, hr, names.Value(), *batch.sources, *batch.infos, *batch.params, 0, 3);
          }},
-        {"ResolveEvents", "source paths that claim elements but hold no data", {E_INVALIDARG},
+        {"ResolveEvents",
+         "source paths that claim elements but hold no data",
+         {E_INVALIDARG},
          [](Fixture& f, HRESULT& hr) {
              HandMadeArray sources = NoData(VT_BSTR);
              const Batch batch = EventBatch();
              return Resolve(f, hr, *batch.names, sources.Value(), *batch.infos, *batch.params, 0, 3);
          }},
-        {"ResolveEvents", "parameter arrays that claim elements but hold no data (read as absent)", {S_OK},
+        {"ResolveEvents",
+         "parameter arrays that claim elements but hold no data (read as absent)",
+         {S_OK},
          [](Fixture& f, HRESULT& hr) {
              HandMadeArray infos = NoData(VT_VARIANT), params = NoData(VT_VARIANT);
              const Batch batch = EventBatch();
              return Resolve(f, hr, *batch.names, *batch.sources, infos.Value(), params.Value(), 0, 3);
          }},
-        {"ResolveEvents", "events whose parameter elements hold arrays without data", {S_OK, S_FALSE},
+        {"ResolveEvents",
+         "events whose parameter elements hold arrays without data",
+         {S_OK, S_FALSE},
          [](Fixture& f, HRESULT& hr) {
              std::vector<HandMadeArray> infoArrays, paramArrays;
              for (int k = 0; k < 3; ++k) {
@@ -920,17 +1049,21 @@ std::vector<Cell> ArrayShapeCells() {
              EmptyElements(params);
              return outcome;
          }},
-        {"ResolveEvents", "message names and source paths the caller holds locked", {S_OK, S_FALSE},
+        {"ResolveEvents",
+         "message names and source paths the caller holds locked",
+         {S_OK, S_FALSE},
          [](Fixture& f, HRESULT& hr) {
              const Batch batch = EventBatch();
              LockedArray names(TextArray({L"Alarm1", L"Alarm2", L"Alarm3"}));
              LockedArray sources(TextArray({L"/PLC1/U7SQ", L"/NoSuch/U7SQ", L"/PLC2/U7SQ"}));
              const Outcome outcome = Resolve(f, hr, *names.value, *sources.value, *batch.infos, *batch.params, 0, 3);
-             return outcome.empty() ? Expect(names.StillLockedOnce() && sources.StillLockedOnce(),
-                                             "the caller's lock changed")
-                                    : outcome;
+             return outcome.empty()
+                        ? Expect(names.StillLockedOnce() && sources.StillLockedOnce(), "the caller's lock changed")
+                        : outcome;
          }},
-        {"GetDevices", "in/out VARIANTs holding arrays without data", {S_OK},
+        {"GetDevices",
+         "in/out VARIANTs holding arrays without data",
+         {S_OK},
          [](Fixture& f, HRESULT& hr) {
              HandMadeArray names = NoData(VT_BSTR), sums = NoData(VT_BSTR), addresses = NoData(VT_BSTR);
              VARIANT outputs[3] = {names.Value(), sums.Value(), addresses.Value()};
@@ -945,7 +1078,9 @@ std::vector<Cell> ArrayShapeCells() {
              }
              return Expect(ok, "outputs not overwritten, or the caller's arrays touched");
          }},
-        {"GetDevices", "in/out VARIANTs holding two-dimensional and locked arrays", {S_OK},
+        {"GetDevices",
+         "in/out VARIANTs holding two-dimensional and locked arrays",
+         {S_OK},
          [](Fixture& f, HRESULT& hr) {
              Variant grid = TwoDimensional(VT_BSTR);
              LockedArray locked(TextArray({L"a"}));

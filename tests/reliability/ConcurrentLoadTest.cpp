@@ -68,23 +68,27 @@ std::string NodeNameOf(IXMLDOMNode* node) {
 // Every table of a loaded object, as text.
 std::string Tables(const Project& project) {
     const EventModelTables& model = project.m_model;
-    std::string out = "mode " + std::to_string(project.m_projectMode) + " alarms " + std::to_string(model.m_alarmTypes) + "\n";
+    std::string out =
+        "mode " + std::to_string(project.m_projectMode) + " alarms " + std::to_string(model.m_alarmTypes) + "\n";
     for (const auto& [key, id] : model.m_mapAttributeKeys) out += "ak " + Text(key) + " " + std::to_string(id) + "\n";
     for (const auto& [key, id] : model.m_mapCategoryKeys) out += "ck " + Text(key) + " " + std::to_string(id) + "\n";
     for (const auto& [id, c] : model.m_mapCategories) {
-        out += "c " + std::to_string(id) + " " + Text(c.name) + " " + Text(c.description) + " " + Text(c.messageAttribute) +
-               " " + NodeNameOf(c.node.Get()) + " " + std::to_string(c.alarmType) + " " + std::to_string(c.eventClass);
+        out += "c " + std::to_string(id) + " " + Text(c.name) + " " + Text(c.description) + " " +
+               Text(c.messageAttribute) + " " + NodeNameOf(c.node.Get()) + " " + std::to_string(c.alarmType) + " " +
+               std::to_string(c.eventClass);
         for (int32_t attribute : c.attributeIds) out += " " + std::to_string(attribute);
         out += "\n";
     }
     for (const auto& [id, a] : model.m_mapAttributes)
-        out += "a " + std::to_string(id) + " " + Text(a.name) + " " + Text(a.description) + " " + std::to_string(a.valueType) + "\n";
-    for (const auto& [source, id] : project.m_mapSourceCategories) out += "s " + Text(source) + " " + std::to_string(id) + "\n";
+        out += "a " + std::to_string(id) + " " + Text(a.name) + " " + Text(a.description) + " " +
+               std::to_string(a.valueType) + "\n";
+    for (const auto& [source, id] : project.m_mapSourceCategories)
+        out += "s " + Text(source) + " " + std::to_string(id) + "\n";
     return out;
 }
 
 struct Answers {
-    std::string tables;     // of the project loaded by the linked code
+    std::string tables;       // of the project loaded by the linked code
     uint64_t transcript = 0;  // of the registered component
     std::vector<std::string> violations;
     bool operator==(const Answers& other) const { return tables == other.tables && transcript == other.transcript; }
@@ -171,7 +175,8 @@ TEST(ConcurrentLoads, FourApartmentsLoadingAtOnceBuildTheTablesOfASequentialLoad
     std::array<HANDLE, kApartments> threads;
     for (int k = 0; k < kApartments; ++k) {
         apartments[static_cast<size_t>(k)] = {&shared, k};
-        threads[static_cast<size_t>(k)] = CreateThread(nullptr, 0, &RunApartment, &apartments[static_cast<size_t>(k)], 0, nullptr);
+        threads[static_cast<size_t>(k)] =
+            CreateThread(nullptr, 0, &RunApartment, &apartments[static_cast<size_t>(k)], 0, nullptr);
         ASSERT_TRUE(threads[static_cast<size_t>(k)]);
     }
     size_t loads = 0, differing = 0;

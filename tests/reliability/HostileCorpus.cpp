@@ -6,17 +6,17 @@
 
 namespace {
 
-constexpr const char* kTypeGuids[] = {
-    "25A0AFB1-337A-11D3-8F3E-00105A2DC995", "323D0D81-32F6-11D3-8F3C-00105A2DC995",
-    "004C0831-32F9-11D3-8F3C-00105A2DC995", "B9ACAF91-337F-11D3-8F3E-00105A2DC995",
-    "4516CE54-32EB-11D3-8F3C-00105A2DC995", "05DAC271-32EE-11D3-8F3C-00105A2DC995",
-    "4516CE52-32EB-11D3-8F3C-00105A2DC995"};
+constexpr const char* kTypeGuids[] = {"25A0AFB1-337A-11D3-8F3E-00105A2DC995", "323D0D81-32F6-11D3-8F3C-00105A2DC995",
+                                      "004C0831-32F9-11D3-8F3C-00105A2DC995", "B9ACAF91-337F-11D3-8F3E-00105A2DC995",
+                                      "4516CE54-32EB-11D3-8F3C-00105A2DC995", "05DAC271-32EE-11D3-8F3C-00105A2DC995",
+                                      "4516CE52-32EB-11D3-8F3C-00105A2DC995"};
 
-constexpr const char* kUserTexts[][2] = {
-    {"F\xC3\xBCllstand @1W%d@ mm", "Level @1W%d@ mm"},
-    {"Temperatur @1I%5.2f@ \xC2\xB0" "C", "Temperature @1I%5.2f@ C"},
-    {"Status @1B%X@", "State @1B%X@"},
-    {"Druck @1R%6.2f@ bar", "Pressure @1R%6.2f@ bar"}};
+constexpr const char* kUserTexts[][2] = {{"F\xC3\xBCllstand @1W%d@ mm", "Level @1W%d@ mm"},
+                                         {"Temperatur @1I%5.2f@ \xC2\xB0"
+                                          "C",
+                                          "Temperature @1I%5.2f@ C"},
+                                         {"Status @1B%X@", "State @1B%X@"},
+                                         {"Druck @1R%6.2f@ bar", "Pressure @1R%6.2f@ bar"}};
 constexpr const char* kToTexts[][2] = {{"Achse /1/%d Fehler /2/%d", "Axis /1/%d error /2/%d"},
                                        {"Nocken /1/%X ung\xC3\xBCltig", "Cam /1/%X invalid"}};
 constexpr const char* kDiagTexts[][2] = {{"Code $Z1%04X Steckplatz $Z4%d", "Code $Z1%04X slot $Z4%d"},
@@ -53,10 +53,10 @@ std::string Attr(std::string_view text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c; break;
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c; break;
         }
     }
     return out;
@@ -120,7 +120,8 @@ Parts ReferenceParts(const ProjectShape& shape) {
         if (d == 1) device += " TIMEOUT=\"7000\" PASSIVE=\"1\" CONNNAME=\"\" StatePath=\"0\"";
         if (d == 2) device += " SubnetID=\"00128001\" MPIDefault2=\"x\"";
         device += ">\n";
-        if (d == 2) device += "      <RoutInfo ROUTNET=\"Ethernet1\" ROUTADR=\"192.168.0." + std::to_string(d) + "\"/>\n";
+        if (d == 2)
+            device += "      <RoutInfo ROUTNET=\"Ethernet1\" ROUTADR=\"192.168.0." + std::to_string(d) + "\"/>\n";
         if (d == 3) device += "      <RoutInfo ROUTNET=\"PC-Internal-Bus\" ROUTDEV=\"" + router + "\"/>\n";
         for (int t = 1; t <= shape.tosPerDevice; ++t) {
             const int address = d * 10 + t;
@@ -139,12 +140,17 @@ Parts ReferenceParts(const ProjectShape& shape) {
         std::string projects, diagnosis;
         for (int p = 1; p <= shape.projects; ++p) {
             const std::string project = "ProjLine" + std::to_string(p);
-            projects += Category(project, "Meldungen " + project + tag, kTextAttributes, Messages(1, m, kUserTexts, 4, tag));
-            if (p % 2) diagnosis += Category(project, "Diagnose " + project, kTextAttributes, Messages(0x4302, m, kDiagTexts, 2, tag));
+            projects +=
+                Category(project, "Meldungen " + project + tag, kTextAttributes, Messages(1, m, kUserTexts, 4, tag));
+            if (p % 2)
+                diagnosis +=
+                    Category(project, "Diagnose " + project, kTextAttributes, Messages(0x4302, m, kDiagTexts, 2, tag));
         }
-        parts.conditional += "    <U7SQ>\n" + projects + "    </U7SQ>\n    <USERDIAG>\n" + diagnosis + "    </USERDIAG>\n";
+        parts.conditional +=
+            "    <U7SQ>\n" + projects + "    </U7SQ>\n    <USERDIAG>\n" + diagnosis + "    </USERDIAG>\n";
     } else {
-        parts.conditional += Category("U7SQ", "Anwendermeldungen" + tag, kTextAttributes, Messages(1, m, kUserTexts, 4, tag));
+        parts.conditional +=
+            Category("U7SQ", "Anwendermeldungen" + tag, kTextAttributes, Messages(1, m, kUserTexts, 4, tag));
     }
     parts.conditional += Category("TOPOSAXIS", "Achsen" + tag, kTextAttributes, Messages(30001, m, kToTexts, 2, tag));
     parts.conditional += Category(std::string("TOT") + kTypeGuids[4], "Nocken", "MSG0009=\"Text\" MSG0007=\"Text\"",
@@ -154,7 +160,8 @@ Parts ReferenceParts(const ProjectShape& shape) {
     parts.simple += Category("U7DIAG", "Diagnose" + tag, "MSG0007=\"Text\" MSG0009=\"Text\"",
                              Messages(0x4302, m, kDiagTexts, 2, tag));
     if (!shape.projectMode)
-        parts.simple += Category("USERDIAG", "Anwenderdiagnose", "MSG0407=\"Text\"", Messages(0x100, 2, kDiagTexts, 2, tag));
+        parts.simple +=
+            Category("USERDIAG", "Anwenderdiagnose", "MSG0407=\"Text\"", Messages(0x100, 2, kDiagTexts, 2, tag));
     return parts;
 }
 
@@ -211,7 +218,8 @@ std::string WithDeclaration(Parts parts, const std::string& declaration) {
 }
 
 std::string Utf16Project(bool bigEndian, bool bom) {
-    return Utf16Bytes(Utf16(WithDeclaration(Reference(), "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n")), bigEndian, bom);
+    return Utf16Bytes(Utf16(WithDeclaration(Reference(), "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n")), bigEndian,
+                      bom);
 }
 
 std::string FileUrl(const std::string& directory, const std::string& file) {
@@ -242,10 +250,10 @@ CorpusFile MakeFile(const std::string& name, const std::string& what, std::strin
 void Add(Entries& entries, const std::string& name, const std::string& what, std::function<std::string()> project,
          const std::string& sameAnswersAs = "") {
     entries.push_back({name, [=](const std::string&) {
-        CorpusFile file = MakeFile(name, what, project());
-        file.sameAnswersAs = sameAnswersAs;
-        return file;
-    }});
+                           CorpusFile file = MakeFile(name, what, project());
+                           file.sameAnswersAs = sameAnswersAs;
+                           return file;
+                       }});
 }
 
 void AddTruncated(Entries& entries, bool full) {
@@ -266,19 +274,21 @@ void AddTruncated(Entries& entries, bool full) {
         const std::string whole = Reference().Join();
         return whole.substr(0, whole.find("\xC3\xBC") + 1);
     });
-    Add(entries, "truncated-in-declaration", "cut inside the XML declaration", [] { return std::string("<?xml vers"); });
+    Add(entries, "truncated-in-declaration", "cut inside the XML declaration",
+        [] { return std::string("<?xml vers"); });
 }
 
 void AddDepth(Entries& entries) {
     Add(entries, "nesting-100000-deep", "100,000 nested elements below a device", [] {
         Parts parts = Reference();
-        parts.devices += "    <DEEP>" + Repeat("<a>", 100000) + "<RT1 Name=\"Bottom\"/>" + Repeat("</a>", 100000) + "</DEEP>\n";
+        parts.devices +=
+            "    <DEEP>" + Repeat("<a>", 100000) + "<RT1 Name=\"Bottom\"/>" + Repeat("</a>", 100000) + "</DEEP>\n";
         return parts.Join();
     });
     Add(entries, "nesting-100000-deep-in-category", "100,000 nested elements below a message element", [] {
         Parts parts = Reference();
-        parts.conditional += "    <DEEPCAT><Attributes MSG0407=\"x\"/><ID00000001 MSG0407=\"x\">" + Repeat("<b>", 100000) +
-                             Repeat("</b>", 100000) + "</ID00000001></DEEPCAT>\n";
+        parts.conditional += "    <DEEPCAT><Attributes MSG0407=\"x\"/><ID00000001 MSG0407=\"x\">" +
+                             Repeat("<b>", 100000) + Repeat("</b>", 100000) + "</ID00000001></DEEPCAT>\n";
         return parts.Join();
     });
     Add(entries, "nesting-200-deep", "200 nested elements, within what parsers accept", [] {
@@ -321,7 +331,8 @@ void AddHugeValues(Entries& entries, bool full) {
     Add(entries, "long-names", "device, TO and category names of 40,000 characters", [] {
         Parts parts = Reference();
         const std::string name = "N" + Filled("n", 40000);
-        parts.devices += "    <" + name + " CheckSum=\"x\"><RT" + Filled("7", 40000) + " Name=\"" + name + "\"/></" + name + ">\n";
+        parts.devices +=
+            "    <" + name + " CheckSum=\"x\"><RT" + Filled("7", 40000) + " Name=\"" + name + "\"/></" + name + ">\n";
         parts.conditional += Category("C" + name, "long", kTextAttributes, Messages(1, 1, kUserTexts, 4, ""));
         return parts.Join();
     });
@@ -391,11 +402,15 @@ void AddEncodings(Entries& entries) {
             return parts.Join();
         });
     }
-    Add(entries, "utf16le-bom", "UTF-16 little-endian with BOM", [] { return Utf16Project(false, true); }, "reference");
-    Add(entries, "utf16be-bom", "UTF-16 big-endian with BOM", [] { return Utf16Project(true, true); }, "reference");
-    Add(entries, "utf16le-no-bom", "UTF-16 little-endian without BOM", [] { return Utf16Project(false, false); },
+    Add(
+        entries, "utf16le-bom", "UTF-16 little-endian with BOM", [] { return Utf16Project(false, true); }, "reference");
+    Add(
+        entries, "utf16be-bom", "UTF-16 big-endian with BOM", [] { return Utf16Project(true, true); }, "reference");
+    Add(
+        entries, "utf16le-no-bom", "UTF-16 little-endian without BOM", [] { return Utf16Project(false, false); },
         "reference");
-    Add(entries, "utf16be-no-bom", "UTF-16 big-endian without BOM", [] { return Utf16Project(true, false); },
+    Add(
+        entries, "utf16be-no-bom", "UTF-16 big-endian without BOM", [] { return Utf16Project(true, false); },
         "reference");
     Add(entries, "utf16le-odd-length", "UTF-16 with BOM cut to an odd number of bytes", [] {
         const std::string whole = Utf16Project(false, true);
@@ -409,9 +424,11 @@ void AddEncodings(Entries& entries) {
     Add(entries, "utf8-bom-declared-utf16", "a UTF-8 BOM on a file that declares UTF-16",
         [] { return "\xEF\xBB\xBF" + WithDeclaration(Reference(), "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n"); });
     Add(entries, "utf32le-bom", "UTF-32 little-endian with BOM", [] {
-        const std::u16string text = Utf16(WithDeclaration(Reference(), "<?xml version=\"1.0\" encoding=\"UTF-32\"?>\n"));
+        const std::u16string text =
+            Utf16(WithDeclaration(Reference(), "<?xml version=\"1.0\" encoding=\"UTF-32\"?>\n"));
         std::string out("\xFF\xFE\0\0", 4);
-        for (char16_t unit : text) out += std::string{static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8), 0, 0};
+        for (char16_t unit : text)
+            out += std::string{static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8), 0, 0};
         return out;
     });
 }
@@ -449,28 +466,33 @@ void AddEntities(Entries& entries) {
         parts.devices += "    <BLOW CheckSum=\"" + Repeat("&big;", 40) + "\"/>\n";
         return parts.Join();
     });
-    entries.push_back({"external-entities", [](const std::string& directory) {
-        Parts parts = Reference();
-        parts.doctype = "<!DOCTYPE CorvalisProject [\n<!ENTITY absolute SYSTEM \"" + FileUrl(directory, "secret.xml") +
-                        "\">\n<!ENTITY relative SYSTEM \"secret.xml\">\n<!ENTITY % dtd SYSTEM \"" +
-                        FileUrl(directory, "secret.dtd") + "\">\n%dtd;\n]>\n";
-        parts.devices += "    &absolute;\n    &relative;\n";
-        parts.conditional += "    <LEAKCAT CatDescr=\"x\">&absolute;<Attributes MSG0407=\"x\"/></LEAKCAT>\n";
-        return MakeFile("external-entities", "external entities and a parameter entity naming local files",
-                        parts.Join(), SecretFiles());
-    }});
+    entries.push_back(
+        {"external-entities", [](const std::string& directory) {
+             Parts parts = Reference();
+             parts.doctype = "<!DOCTYPE CorvalisProject [\n<!ENTITY absolute SYSTEM \"" +
+                             FileUrl(directory, "secret.xml") +
+                             "\">\n<!ENTITY relative SYSTEM \"secret.xml\">\n<!ENTITY % dtd SYSTEM \"" +
+                             FileUrl(directory, "secret.dtd") + "\">\n%dtd;\n]>\n";
+             parts.devices += "    &absolute;\n    &relative;\n";
+             parts.conditional += "    <LEAKCAT CatDescr=\"x\">&absolute;<Attributes MSG0407=\"x\"/></LEAKCAT>\n";
+             return MakeFile("external-entities", "external entities and a parameter entity naming local files",
+                             parts.Join(), SecretFiles());
+         }});
     entries.push_back({"external-dtd", [](const std::string& directory) {
-        Parts parts = Reference();
-        parts.doctype = "<!DOCTYPE CorvalisProject SYSTEM \"" + FileUrl(directory, "secret.dtd") + "\">\n";
-        CorpusFile file = MakeFile("external-dtd", "an external DTD whose attribute defaults would add text",
-                                   parts.Join(), SecretFiles());
-        file.sameAnswersAs = "reference";
-        return file;
-    }});
+                           Parts parts = Reference();
+                           parts.doctype =
+                               "<!DOCTYPE CorvalisProject SYSTEM \"" + FileUrl(directory, "secret.dtd") + "\">\n";
+                           CorpusFile file =
+                               MakeFile("external-dtd", "an external DTD whose attribute defaults would add text",
+                                        parts.Join(), SecretFiles());
+                           file.sameAnswersAs = "reference";
+                           return file;
+                       }});
     Add(entries, "internal-attribute-defaults", "attribute defaults from the internal subset", [] {
         Parts parts = Reference();
-        parts.doctype = "<!DOCTYPE CorvalisProject [\n<!ATTLIST PLC2 CheckSum CDATA \"DEFAULTED\" TIMEOUT CDATA \"1\">\n"
-                        "<!ATTLIST Attributes MSG0C0A CDATA \"es\">\n]>\n";
+        parts.doctype =
+            "<!DOCTYPE CorvalisProject [\n<!ATTLIST PLC2 CheckSum CDATA \"DEFAULTED\" TIMEOUT CDATA \"1\">\n"
+            "<!ATTLIST Attributes MSG0C0A CDATA \"es\">\n]>\n";
         return parts.Join();
     });
 }
@@ -490,35 +512,42 @@ void AddRepeatedNames(Entries& entries) {
         {"repeated-u7sq", "U7SQ under both event classes",
          [](Parts& p) { p.simple += Category("U7SQ", "twice", kTextAttributes, Messages(1, 2, kUserTexts, 4, "")); }},
         {"repeated-u7diag", "U7DIAG under both event classes",
-         [](Parts& p) { p.conditional += Category("U7DIAG", "twice", kTextAttributes, Messages(0x4302, 2, kDiagTexts, 2, "")); }},
+         [](Parts& p) {
+             p.conditional += Category("U7DIAG", "twice", kTextAttributes, Messages(0x4302, 2, kDiagTexts, 2, ""));
+         }},
         {"repeated-corvalis", "a second CORVALIS element",
          [](Parts& p) { p.tail += "  <CORVALIS><ConnectionInfo CONNNAME=\"second\"/></CORVALIS>\n"; }},
         {"repeated-device-names", "device names that occur elsewhere, and a device twice",
          [](Parts& p) {
-             p.devices += "    <PLC1 CheckSum=\"again\"/>\n    <TOPOSAXIS/>\n    <Attributes/>\n    <RoutInfo/>\n"
-                          "    <ID00000001/>\n    <CORVALIS/>\n    <RT11/>\n";
+             p.devices +=
+                 "    <PLC1 CheckSum=\"again\"/>\n    <TOPOSAXIS/>\n    <Attributes/>\n    <RoutInfo/>\n"
+                 "    <ID00000001/>\n    <CORVALIS/>\n    <RT11/>\n";
          }},
         {"repeated-routdev", "the ROUTDEV target element twice",
          [](Parts& p) { p.tail += "  <ROUTER1><Module SLOT=\"9\"/></ROUTER1>\n"; }},
         {"repeated-routdev-missing", "a ROUTDEV naming no element and one naming a TO",
          [](Parts& p) {
-             p.devices += "    <ROUTED1><RoutInfo ROUTNET=\"PC-Internal\" ROUTDEV=\"NOWHERE\"/></ROUTED1>\n"
-                          "    <ROUTED2><RoutInfo ROUTNET=\"PC-Internal\" ROUTDEV=\"RT11\"/></ROUTED2>\n"
-                          "    <ROUTED3><RoutInfo ROUTNET=\"PC-Internal\" ROUTDEV=\"\"/><RoutInfo ROUTNET=\"\"/></ROUTED3>\n";
+             p.devices +=
+                 "    <ROUTED1><RoutInfo ROUTNET=\"PC-Internal\" ROUTDEV=\"NOWHERE\"/></ROUTED1>\n"
+                 "    <ROUTED2><RoutInfo ROUTNET=\"PC-Internal\" ROUTDEV=\"RT11\"/></ROUTED2>\n"
+                 "    <ROUTED3><RoutInfo ROUTNET=\"PC-Internal\" ROUTDEV=\"\"/><RoutInfo ROUTNET=\"\"/></ROUTED3>\n";
          }},
         {"repeated-category-ids", "a TO type by name and by GUID, and 40 projects",
          [](Parts& p) {
              p.rootAttributes = " Proj=\"x\"";
              std::string projects;
-             for (int k = 1; k <= 40; ++k) projects += "      <ProjP" + std::to_string(k) + "><Attributes MSG0407=\"x\"/></ProjP" + std::to_string(k) + ">\n";
+             for (int k = 1; k <= 40; ++k)
+                 projects += "      <ProjP" + std::to_string(k) + "><Attributes MSG0407=\"x\"/></ProjP" +
+                             std::to_string(k) + ">\n";
              p.conditional = "    <U7SQ>\n" + projects + "    </U7SQ>\n" + p.conditional +
                              Category("TOFOLLOWINGOBJECTTYPE", "by name", kTextAttributes, "") +
                              Category(std::string("TOT") + kTypeGuids[6], "by guid", kTextAttributes, "");
          }},
         {"repeated-everything", "every uniquely looked-up name twice",
          [](Parts& p) {
-             p.tail += "  <Again><DEVICES/><CONDITIONAL/><SIMPLE/><U7SQ/><U7DIAG/><CORVALIS/><PLC1/><PLC2/><PLC3/>"
-                       "<PLC4/><ROUTER1/></Again>\n";
+             p.tail +=
+                 "  <Again><DEVICES/><CONDITIONAL/><SIMPLE/><U7SQ/><U7DIAG/><CORVALIS/><PLC1/><PLC2/><PLC3/>"
+                 "<PLC4/><ROUTER1/></Again>\n";
          }},
     };
     for (const Case& c : cases) {
@@ -546,7 +575,8 @@ void AddNames(Entries& entries) {
         }
         std::string userAlarms;
         for (const std::string& project : projects)
-            userAlarms += Category("Proj" + project, "Meldungen " + project, kTextAttributes, Messages(1, 2, kUserTexts, 4, project));
+            userAlarms += Category("Proj" + project, "Meldungen " + project, kTextAttributes,
+                                   Messages(1, 2, kUserTexts, 4, project));
         const size_t open = parts.conditional.find("    <U7SQ>\n") + 11;
         parts.conditional.insert(open, userAlarms);
         parts.conditional += Category("KATEGORIE\xC3\x84\xF0\x9D\x94\x87", "\xE2\x82\xAC uro", kTextAttributes,
@@ -556,26 +586,29 @@ void AddNames(Entries& entries) {
     Add(entries, "colon-and-odd-names", "names with colons, dots, dashes and a namespace", [] {
         Parts parts = Reference();
         parts.rootAttributes = " xmlns:x=\"urn:x\"";
-        parts.devices += "    <x:PLC CheckSum=\"ns\"><RT.5 Name=\"dot\"/><RT-6 Name=\"dash\"/><R/><RT/></x:PLC>\n"
-                         "    <_a.b-c CheckSum=\"odd\"/>\n";
+        parts.devices +=
+            "    <x:PLC CheckSum=\"ns\"><RT.5 Name=\"dot\"/><RT-6 Name=\"dash\"/><R/><RT/></x:PLC>\n"
+            "    <_a.b-c CheckSum=\"odd\"/>\n";
         return parts.Join();
     });
 }
 
 void AddPercentTexts(Entries& entries) {
     Add(entries, "percent-texts", "message texts of every alarm type full of % sequences and broken placeholders", [] {
-        const char* const conversions[] = {
-            "%n%n%n%n", "%s%s%s%s", "%p%p", "%*d", "%99999d", "%.99999d", "%I64d", "%lld", "%hn", "%ls%S",
-            "%1$s", "%", "%%%", "%-2147483648d", "%2147483648d", "%.2147483647f", "%e%g%a", "%c%c",
-            "%#0+- 50.30x", "%0*.*d"};
+        const char* const conversions[] = {"%n%n%n%n",      "%s%s%s%s", "%p%p", "%*d",           "%99999d",
+                                           "%.99999d",      "%I64d",    "%lld", "%hn",           "%ls%S",
+                                           "%1$s",          "%",        "%%%",  "%-2147483648d", "%2147483648d",
+                                           "%.2147483647f", "%e%g%a",   "%c%c", "%#0+- 50.30x",  "%0*.*d"};
         std::string hostile;
         for (const char* conversion : conversions) hostile += conversion;
-        const std::string user[] = {"@1W%n@", "@1R%s@", "@1R%.99999f@", "@1X%99999d@", "@1", "@1W", "@1@",
-                                    "@@@@", "@1Z%d@", "@1B%d@@1W%d@", "@1D%5.99f@", "@1W" + hostile + "@"};
-        const std::string to[] = {"/9/%d", "/0/%d", "/-/%d", "//", Repeat("/1/%d", 10), "/1/" + hostile,
-                                  "/1/%f /2/%e", "/1/%s"};
-        const std::string diag[] = {"$Z", "$Z9%d", "$Z1/2%s", "$Z1%n", "$Z4/5%99999X", Repeat("$Z1%d", 10),
-                                    "$Z1" + hostile, "$Z1%f", "$Z1/9%d"};
+        const std::string user[] = {"@1W%n@", "@1R%s@",       "@1R%.99999f@", "@1X%99999d@",
+                                    "@1",     "@1W",          "@1@",          "@@@@",
+                                    "@1Z%d@", "@1B%d@@1W%d@", "@1D%5.99f@",   "@1W" + hostile + "@"};
+        const std::string to[] = {"/9/%d",         "/0/%d",       "/-/%d", "//", Repeat("/1/%d", 10),
+                                  "/1/" + hostile, "/1/%f /2/%e", "/1/%s"};
+        const std::string diag[] = {
+            "$Z",    "$Z9%d",  "$Z1/2%s", "$Z1%n", "$Z4/5%99999X", Repeat("$Z1%d", 10), "$Z1" + hostile,
+            "$Z1%f", "$Z1/9%d"};
         auto messages = [](const std::string* texts, size_t count, uint32_t first) {
             std::string out;
             for (size_t k = 0; k < count; ++k)
@@ -597,7 +630,8 @@ void AddPercentTexts(Entries& entries) {
 void AddMalformed(Entries& entries) {
     Add(entries, "empty-file", "no bytes at all", [] { return std::string(); });
     Add(entries, "bom-only", "a UTF-8 byte order mark and nothing else", [] { return std::string("\xEF\xBB\xBF"); });
-    Add(entries, "declaration-only", "the XML declaration alone", [] { return std::string("<?xml version=\"1.0\"?>\n"); });
+    Add(entries, "declaration-only", "the XML declaration alone",
+        [] { return std::string("<?xml version=\"1.0\"?>\n"); });
     Add(entries, "nul-bytes", "4 KB of NUL bytes", [] { return std::string(4096, '\0'); });
     Add(entries, "only-less-than", "100 KB of '<'", [] { return std::string(100000, '<'); });
     Add(entries, "root-only", "an empty root element", [] { return std::string("<Root/>"); });
@@ -621,10 +655,10 @@ void AddMalformed(Entries& entries) {
         return parts.Join();
     });
     entries.push_back({"project-file-is-directory", [](const std::string&) {
-        CorpusFile file = MakeFile("project-file-is-directory", "OPC_AE.xml is a directory", "");
-        file.projectIsDirectory = true;
-        return file;
-    }});
+                           CorpusFile file = MakeFile("project-file-is-directory", "OPC_AE.xml is a directory", "");
+                           file.projectIsDirectory = true;
+                           return file;
+                       }});
 }
 
 }  // namespace

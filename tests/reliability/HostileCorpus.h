@@ -24,12 +24,12 @@ struct ProjectShape {
 std::string ReferenceProject(const ProjectShape& shape);
 
 struct CorpusFile {
-    std::string name;     // directory of its own below the corpus root
-    std::string what;     // what is hostile about it
-    std::string project;  // the bytes of OPC_AE.xml
+    std::string name;                                           // directory of its own below the corpus root
+    std::string what;                                           // what is hostile about it
+    std::string project;                                        // the bytes of OPC_AE.xml
     std::vector<std::pair<std::string, std::string>> siblings;  // further files in that directory
-    bool projectIsDirectory = false;  // OPC_AE.xml is a directory, not a file
-    std::string sameAnswersAs;        // a file whose answers these must equal
+    bool projectIsDirectory = false;                            // OPC_AE.xml is a directory, not a file
+    std::string sameAnswersAs;                                  // a file whose answers these must equal
 };
 
 // Text that only a file outside the project can contribute; no answer may

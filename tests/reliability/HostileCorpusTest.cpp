@@ -101,7 +101,8 @@ fs::path WriteCorpusFile(const CorpusEntry& entry, CorpusFile& file) {
     std::error_code ignored;
     fs::remove_all(base, ignored);
     file = entry.generate(base.string());
-    const fs::path project = base.wstring() + std::wstring(kProjectFileTail, kProjectFileTail + strlen(kProjectFileTail));
+    const fs::path project =
+        base.wstring() + std::wstring(kProjectFileTail, kProjectFileTail + strlen(kProjectFileTail));
     if (file.projectIsDirectory)
         fs::create_directories(project);
     else
@@ -232,8 +233,8 @@ TEST_P(HostileFile, AnswersEveryQueryWithDocumentedResults) {
     // A long platform cost varies from run to run by more than the
     // component's own share.
     EXPECT_LT(added, kSecondsPerFile + domSeconds / 10)
-        << file.what << ": reading it costs the platform " << platform.parse << " s to parse and " << platform.attributes
-        << " s to read its attributes";
+        << file.what << ": reading it costs the platform " << platform.parse << " s to parse and "
+        << platform.attributes << " s to read its attributes";
     if (!file.sameAnswersAs.empty()) {
         const auto reference = Figures().answers.find(file.sameAnswersAs);
         ASSERT_NE(reference, Figures().answers.end());
@@ -259,7 +260,8 @@ TEST_P(HostileFile, AnswersEveryQueryWithDocumentedResults) {
 
 std::string TestName(const testing::TestParamInfo<CorpusEntry>& info) {
     std::string name = info.param.name;
-    std::replace_if(name.begin(), name.end(), [](char c) { return !isalnum(static_cast<unsigned char>(c)); }, '_');
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !isalnum(static_cast<unsigned char>(c)); }, '_');
     return name;
 }
 

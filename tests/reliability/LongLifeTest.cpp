@@ -138,8 +138,8 @@ public:
         blocks.push_back(block);
     }
     size_t StillLive() {
-        return static_cast<size_t>(
-            std::count_if(blocks.begin(), blocks.end(), [&](const AllocationSpy::Block& b) { return m_spy.IsLive(b); }));
+        return static_cast<size_t>(std::count_if(blocks.begin(), blocks.end(),
+                                                 [&](const AllocationSpy::Block& b) { return m_spy.IsLive(b); }));
     }
 
     std::vector<AllocationSpy::Block> blocks;
@@ -169,8 +169,8 @@ uint64_t RunCycle(OutputLedger* ledger, std::vector<std::string>& violations) {
 HRESULT CanUnloadNow() {
     const HMODULE module = GetModuleHandleW(L"IEventInfoServer.dll");
     if (!module) return S_OK;  // unloaded already
-    auto entry = reinterpret_cast<HRESULT(__stdcall*)()>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    auto entry =
+        reinterpret_cast<HRESULT(__stdcall*)()>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
     return entry ? entry() : E_NOTIMPL;
 }
 
@@ -178,8 +178,8 @@ HRESULT CanUnloadNow() {
 // allocator and a freed one is freed at once.
 void DisableStringCache() {
     const HMODULE oleaut = GetModuleHandleW(L"oleaut32.dll");
-    auto disable = reinterpret_cast<void(__stdcall*)()>(
-        reinterpret_cast<void*>(GetProcAddress(oleaut, "SetOaNoCache")));
+    auto disable =
+        reinterpret_cast<void(__stdcall*)()>(reinterpret_cast<void*>(GetProcAddress(oleaut, "SetOaNoCache")));
     if (disable) disable();
 }
 

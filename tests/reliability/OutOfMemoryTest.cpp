@@ -254,8 +254,7 @@ HRESULT Resolve(IEventModel* model, LONG handle, long failAt, std::wstring& show
     Variant out[6];  // reserved, alarm types, categories, results, attribute ids, attribute values
     const HRESULT hr = FailingAt(failAt, [&] {
         return model->ResolveEvents(handle, 0x0407, *batch.names, *batch.sources, *batch.infos, *batch.params,
-                                    out[0].Get(), out[1].Get(), out[2].Get(), out[4].Get(), out[5].Get(),
-                                    out[3].Get());
+                                    out[0].Get(), out[1].Get(), out[2].Get(), out[4].Get(), out[5].Get(), out[3].Get());
     });
     shown.clear();
     for (const Variant& value : out) shown += (shown.empty() ? L"" : L" ") + Show(*value);
@@ -264,37 +263,52 @@ HRESULT Resolve(IEventModel* model, LONG handle, long failAt, std::wstring& show
 
 std::vector<Row> Rows(const Fixture& f) {
     std::vector<Row> rows = {
-        {"GetCategories", "", S_OK, {E_OUTOFMEMORY}, [&](long n) {
+        {"GetCategories",
+         "",
+         S_OK,
+         {E_OUTOFMEMORY},
+         [&](long n) {
              auto model = Fresh<IEventModel>(f);
              Variant ids, texts;
              Outcome o;
              o.hr = FailingAt(n, [&] { return model->GetCategories(-1, ids.Get(), texts.Get()); });
-             if (Injected()) o.Require(IsEmpty(*ids) && IsEmpty(*texts), "an output is not VT_EMPTY");
-             else o.Require(Show(*ids) == kCategories && Show(*texts).size() > 4, "the categories");
+             if (Injected())
+                 o.Require(IsEmpty(*ids) && IsEmpty(*texts), "an output is not VT_EMPTY");
+             else
+                 o.Require(Show(*ids) == kCategories && Show(*texts).size() > 4, "the categories");
              return o;
          }},
-        {"GetCategoryAttributes", "", S_OK, {E_OUTOFMEMORY}, [&](long n) {
+        {"GetCategoryAttributes",
+         "",
+         S_OK,
+         {E_OUTOFMEMORY},
+         [&](long n) {
              auto model = Fresh<IEventModel>(f);
              Variant ids, types, texts;
              Outcome o;
-             o.hr = FailingAt(n, [&] {
-                 return model->GetCategoryAttributes(kUserAlarms, ids.Get(), types.Get(), texts.Get());
-             });
+             o.hr = FailingAt(
+                 n, [&] { return model->GetCategoryAttributes(kUserAlarms, ids.Get(), types.Get(), texts.Get()); });
              const std::wstring shown = Show(*ids) + L" " + Show(*types) + L" " + Show(*texts);
-             if (Injected()) o.Require(shown == L"- - -", "an output is not VT_EMPTY");
-             else o.Require(shown.find(L"[-1,") == 0 && shown.find(L",Severity") != std::wstring::npos, "the attributes");
+             if (Injected())
+                 o.Require(shown == L"- - -", "an output is not VT_EMPTY");
+             else
+                 o.Require(shown.find(L"[-1,") == 0 && shown.find(L",Severity") != std::wstring::npos,
+                           "the attributes");
              return o;
          }},
-        {"SelectAttributes", "", S_FALSE, {E_OUTOFMEMORY}, [&](long n) {
+        {"SelectAttributes",
+         "",
+         S_FALSE,
+         {E_OUTOFMEMORY},
+         [&](long n) {
              auto model = Fresh<IEventModel>(f);
              LONG handle = 0;
              model->CreateSubscription(&handle);
              Variant results, wanted = LongVector({kSeverity, -1, 4711});
              model->SelectAttributes(handle, kUserAlarms, *LongVector({-1}), results.Get());
              Outcome o;
-             o.hr = FailingAt(n, [&] {
-                 return model->SelectAttributes(handle, kUserAlarms, *wanted, results.Receive());
-             });
+             o.hr =
+                 FailingAt(n, [&] { return model->SelectAttributes(handle, kUserAlarms, *wanted, results.Receive()); });
              if (Injected()) {
                  o.Require(IsEmpty(*results), "results not VT_EMPTY");
                  o.Require(Selected(model.Get(), handle) == L"[-1]", "the stored selection changed");
@@ -304,17 +318,27 @@ std::vector<Row> Rows(const Fixture& f) {
              }
              return o;
          }},
-        {"GetSelectedAttributes", "", S_OK, {E_OUTOFMEMORY}, [&](long n) {
+        {"GetSelectedAttributes",
+         "",
+         S_OK,
+         {E_OUTOFMEMORY},
+         [&](long n) {
              auto model = Fresh<IEventModel>(f);
              const LONG handle = Subscribe(model.Get());
              Variant ids = Number(kSentinel);
              Outcome o;
              o.hr = FailingAt(n, [&] { return model->GetSelectedAttributes(handle, kUserAlarms, ids.Get()); });
-             if (Injected()) o.Require(IsSentinel(*ids), "the output is not as passed");
-             else o.Require(Show(*ids) == L"[-1,26,5051]", "the selection");
+             if (Injected())
+                 o.Require(IsSentinel(*ids), "the output is not as passed");
+             else
+                 o.Require(Show(*ids) == L"[-1,26,5051]", "the selection");
              return o;
          }},
-        {"CreateSubscription", "", S_OK, {E_OUTOFMEMORY}, [&](long n) {
+        {"CreateSubscription",
+         "",
+         S_OK,
+         {E_OUTOFMEMORY},
+         [&](long n) {
              auto model = Fresh<IEventModel>(f);
              LONG handle = 0;
              for (int k = 0; k < 3; ++k) model->CreateSubscription(&handle);
@@ -331,7 +355,11 @@ std::vector<Row> Rows(const Fixture& f) {
              }
              return o;
          }},
-        {"DeleteSubscription", "", S_OK, {S_OK, E_OUTOFMEMORY}, [&](long n) {
+        {"DeleteSubscription",
+         "",
+         S_OK,
+         {S_OK, E_OUTOFMEMORY},
+         [&](long n) {
              auto model = Fresh<IEventModel>(f);
              LONG handle = 0;
              for (int k = 0; k < 3; ++k) model->CreateSubscription(&handle);
@@ -343,7 +371,11 @@ std::vector<Row> Rows(const Fixture& f) {
                        "the taken handles are not as after one deletion");
              return o;
          }},
-        {"ResolveEvents", "", S_OK, {E_OUTOFMEMORY}, [&](long n) {
+        {"ResolveEvents",
+         "",
+         S_OK,
+         {E_OUTOFMEMORY},
+         [&](long n) {
              auto model = Fresh<IEventModel>(f);
              const LONG handle = Subscribe(model.Get());
              std::wstring shown;
@@ -363,63 +395,74 @@ std::vector<Row> Rows(const Fixture& f) {
 
     // IEventMessageIds: the message ids of a category, directly and by a source.
     for (const bool bySource : {false, true}) {
-        rows.push_back({bySource ? "GetSourceMessageIds" : "GetCategoryMessageIds", "", S_OK, {E_OUTOFMEMORY},
+        rows.push_back({bySource ? "GetSourceMessageIds" : "GetCategoryMessageIds",
+                        "",
+                        S_OK,
+                        {E_OUTOFMEMORY},
                         [&f, bySource](long n) {
-            auto ids = Fresh<IEventMessageIds>(f);
-            const Bstr source(L"/D1/U7SQ");
-            Variant out = Number(kSentinel);
-            Outcome o;
-            o.hr = FailingAt(n, [&] {
-                return bySource ? ids->GetSourceMessageIds(source.Get(), out.Get())
-                                : ids->GetCategoryMessageIds(kUserAlarms, out.Get());
-            });
-            // A string or the array that cannot be made (the probe's allocations)
-            // empties the output. A failure while the source is looked up or the
-            // names are read (operator new) comes before the output is touched and
-            // leaves it as passed, as the method's comment says.
-            if (Injected() && !g_countdown.byNew) o.Require(IsEmpty(*out), "the output is not VT_EMPTY");
-            else if (Injected()) o.Require(IsEmpty(*out) || IsSentinel(*out), "the output was changed");
-            else o.Require(Show(*out) == L"[ID00000001,ID00000002,ID00000011]", "the ids");
-            return o;
-        }});
+                            auto ids = Fresh<IEventMessageIds>(f);
+                            const Bstr source(L"/D1/U7SQ");
+                            Variant out = Number(kSentinel);
+                            Outcome o;
+                            o.hr = FailingAt(n, [&] {
+                                return bySource ? ids->GetSourceMessageIds(source.Get(), out.Get())
+                                                : ids->GetCategoryMessageIds(kUserAlarms, out.Get());
+                            });
+                            // A string or the array that cannot be made (the probe's allocations)
+                            // empties the output. A failure while the source is looked up or the
+                            // names are read (operator new) comes before the output is touched and
+                            // leaves it as passed, as the method's comment says.
+                            if (Injected() && !g_countdown.byNew)
+                                o.Require(IsEmpty(*out), "the output is not VT_EMPTY");
+                            else if (Injected())
+                                o.Require(IsEmpty(*out) || IsSentinel(*out), "the output was changed");
+                            else
+                                o.Require(Show(*out) == L"[ID00000001,ID00000002,ID00000011]", "the ids");
+                            return o;
+                        }});
     }
 
     // IUMCInfo: devices and TOs; the error stays IUMC_OK.
-    rows.push_back({"GetDevices", "", S_OK, {E_OUTOFMEMORY}, [&](long n) {
-        auto info = Fresh<IUMCInfo>(f);
-        Variant names, sums, addresses;
-        tagAlarmTypes alarms = ALARM_TYPE_NONE;
-        tagIUMCErrors error = kNoError;
-        Outcome o;
-        o.hr = FailingAt(n, [&] {
-            return info->GetDevices(names.Get(), sums.Get(), addresses.Get(), &alarms, &error);
-        });
-        o.Require(error == IUMC_OK, "pError is not IUMC_OK");
-        if (Injected()) o.Require(IsEmpty(*names) && IsEmpty(*sums) && IsEmpty(*addresses), "an output was changed");
-        else o.Require(Show(*names) == L"[D1,Eth,Pc,Plain]" && Show(*sums) == L"[12AB,,,]", "the devices");
-        return o;
-    }});
+    rows.push_back(
+        {"GetDevices", "", S_OK, {E_OUTOFMEMORY}, [&](long n) {
+             auto info = Fresh<IUMCInfo>(f);
+             Variant names, sums, addresses;
+             tagAlarmTypes alarms = ALARM_TYPE_NONE;
+             tagIUMCErrors error = kNoError;
+             Outcome o;
+             o.hr = FailingAt(
+                 n, [&] { return info->GetDevices(names.Get(), sums.Get(), addresses.Get(), &alarms, &error); });
+             o.Require(error == IUMC_OK, "pError is not IUMC_OK");
+             if (Injected())
+                 o.Require(IsEmpty(*names) && IsEmpty(*sums) && IsEmpty(*addresses), "an output was changed");
+             else
+                 o.Require(Show(*names) == L"[D1,Eth,Pc,Plain]" && Show(*sums) == L"[12AB,,,]", "the devices");
+             return o;
+         }});
     for (const bool withTypes : {false, true}) {
-        rows.push_back({withTypes ? "GetTOsWithTypes" : "GetTOs", "", S_OK, {E_OUTOFMEMORY}, [&f, withTypes](long n) {
-            auto info = Fresh<IUMCInfo>(f);
-            const Bstr device(L"D1");
-            Variant names, addresses, types;
-            tagIUMCErrors error = kNoError;
-            Outcome o;
-            o.hr = FailingAt(n, [&] {
-                return withTypes
-                           ? info->GetTOsWithTypes(device.Get(), names.Get(), addresses.Get(), types.Get(), &error)
-                           : info->GetTOs(device.Get(), names.Get(), addresses.Get(), &error);
-            });
-            o.Require(error == IUMC_OK, "pError is not IUMC_OK");
-            const std::wstring shown = Show(*names) + L" " + Show(*addresses) + L" " + Show(*types);
-            if (Injected()) o.Require(shown == L"- - -", "an output is not VT_EMPTY");
-            else o.Require(shown == (withTypes ? L"[Axis5,Axis6] [5,6] [25A0AFB1-337A-11D3-8F3E-00105A2DC995,"
-                                                 L"4516CE54-32EB-11D3-8F3C-00105A2DC995]"
-                                               : L"[Axis5,Axis6,Cam1] [5,6,m] -"),
-                           "the TOs");
-            return o;
-        }});
+        rows.push_back(
+            {withTypes ? "GetTOsWithTypes" : "GetTOs", "", S_OK, {E_OUTOFMEMORY}, [&f, withTypes](long n) {
+                 auto info = Fresh<IUMCInfo>(f);
+                 const Bstr device(L"D1");
+                 Variant names, addresses, types;
+                 tagIUMCErrors error = kNoError;
+                 Outcome o;
+                 o.hr = FailingAt(n, [&] {
+                     return withTypes
+                                ? info->GetTOsWithTypes(device.Get(), names.Get(), addresses.Get(), types.Get(), &error)
+                                : info->GetTOs(device.Get(), names.Get(), addresses.Get(), &error);
+                 });
+                 o.Require(error == IUMC_OK, "pError is not IUMC_OK");
+                 const std::wstring shown = Show(*names) + L" " + Show(*addresses) + L" " + Show(*types);
+                 if (Injected())
+                     o.Require(shown == L"- - -", "an output is not VT_EMPTY");
+                 else
+                     o.Require(shown == (withTypes ? L"[Axis5,Axis6] [5,6] [25A0AFB1-337A-11D3-8F3E-00105A2DC995,"
+                                                     L"4516CE54-32EB-11D3-8F3C-00105A2DC995]"
+                                                   : L"[Axis5,Axis6,Cam1] [5,6,m] -"),
+                               "the TOs");
+                 return o;
+             }});
     }
 
     // Every connection parameter of each kind of device; the normal answer
@@ -439,50 +482,57 @@ std::vector<Row> Rows(const Fixture& f) {
             const HRESULT normal = call(0, value.Get(), &error);
             const std::wstring expected = Show(*value) + L" " + std::to_wstring(error);
             const std::wstring input = std::wstring(device) + L" parameter " + std::to_wstring(id);
-            rows.push_back({"GetConnectionInfo", std::string(input.begin(), input.end()), normal, {E_OUTOFMEMORY},
+            rows.push_back({"GetConnectionInfo",
+                            std::string(input.begin(), input.end()),
+                            normal,
+                            {E_OUTOFMEMORY},
                             [call, expected](long n) {
-                Variant value = Number(kSentinel);
-                tagIUMCErrors error = kNoError;
-                Outcome o;
-                o.hr = call(n, value.Get(), &error);
-                if (Injected()) o.Require(IsSentinel(*value) && error == kNoError, "value or pError was written");
-                else o.Require(Show(*value) + L" " + std::to_wstring(error) == expected, "the value");
-                return o;
-            }});
+                                Variant value = Number(kSentinel);
+                                tagIUMCErrors error = kNoError;
+                                Outcome o;
+                                o.hr = call(n, value.Get(), &error);
+                                if (Injected())
+                                    o.Require(IsSentinel(*value) && error == kNoError, "value or pError was written");
+                                else
+                                    o.Require(Show(*value) + L" " + std::to_wstring(error) == expected, "the value");
+                                return o;
+                            }});
         }
     }
 
     // Loads: a failed one leaves an object that loads again.
     rows.push_back({"ParseXML", "", S_OK, {E_UNEXPECTED}, [&](long n) {
-        ComPtr<IEventInfoInit> init;
-        EventInfoObj::CreateInstance(nullptr, IID_PPV_ARGS(&init));
-        SetDataPath(f.directory.Base());
-        Outcome o;
-        o.hr = FailingAt(n, [&] { return init->ParseXML(nullptr); });
-        if (Injected()) o.Require(init->ParseXML(nullptr) == S_OK, "the next load fails");
-        ComPtr<IEventModel> model;
-        Variant ids, texts;
-        o.Require(SUCCEEDED(init.As(&model)) && model->GetCategories(-1, ids.Get(), texts.Get()) == S_OK &&
-                      Show(*ids) == kCategories,
-                  "the loaded categories");
-        return o;
-    }});
+                        ComPtr<IEventInfoInit> init;
+                        EventInfoObj::CreateInstance(nullptr, IID_PPV_ARGS(&init));
+                        SetDataPath(f.directory.Base());
+                        Outcome o;
+                        o.hr = FailingAt(n, [&] { return init->ParseXML(nullptr); });
+                        if (Injected()) o.Require(init->ParseXML(nullptr) == S_OK, "the next load fails");
+                        ComPtr<IEventModel> model;
+                        Variant ids, texts;
+                        o.Require(SUCCEEDED(init.As(&model)) &&
+                                      model->GetCategories(-1, ids.Get(), texts.Get()) == S_OK &&
+                                      Show(*ids) == kCategories,
+                                  "the loaded categories");
+                        return o;
+                    }});
     rows.push_back({"ParseDisplayName", "", S_OK, {MK_E_NOOBJECT}, [&](long n) {
-        ComPtr<IParseDisplayName> parse;
-        EventInfoObj::CreateInstance(nullptr, IID_PPV_ARGS(&parse));
-        std::wstring name = std::wstring(kProgId) + L"@" + f.directory.ProjectFile();
-        ULONG eaten = 0;
-        IMoniker* moniker = kUntouched;
-        Outcome o;
-        o.hr = FailingAt(n, [&] { return parse->ParseDisplayName(nullptr, &name[0], &eaten, &moniker); });
-        if (Injected()) {
-            o.Require(moniker == kUntouched, "the moniker was written");
-        } else {
-            o.Require(moniker && moniker != kUntouched, "no moniker");
-            if (moniker && moniker != kUntouched) moniker->Release();
-        }
-        return o;
-    }});
+                        ComPtr<IParseDisplayName> parse;
+                        EventInfoObj::CreateInstance(nullptr, IID_PPV_ARGS(&parse));
+                        std::wstring name = std::wstring(kProgId) + L"@" + f.directory.ProjectFile();
+                        ULONG eaten = 0;
+                        IMoniker* moniker = kUntouched;
+                        Outcome o;
+                        o.hr =
+                            FailingAt(n, [&] { return parse->ParseDisplayName(nullptr, &name[0], &eaten, &moniker); });
+                        if (Injected()) {
+                            o.Require(moniker == kUntouched, "the moniker was written");
+                        } else {
+                            o.Require(moniker && moniker != kUntouched, "no moniker");
+                            if (moniker && moniker != kUntouched) moniker->Release();
+                        }
+                        return o;
+                    }});
     return rows;
 }
 
@@ -514,8 +564,7 @@ TEST(OutOfMemory, EveryMethodFailsAsDocumentedAtEveryAllocation) {
                 char hr[16];
                 std::snprintf(hr, sizeof hr, "0x%08lX", static_cast<unsigned long>(outcome.hr));
                 ADD_FAILURE() << row.method << (row.input.empty() ? "" : " ") << row.input << ": allocation " << n
-                              << (injected ? " failed" : ", none failed") << ", result " << hr << "; "
-                              << outcome.wrong;
+                              << (injected ? " failed" : ", none failed") << ", result " << hr << "; " << outcome.wrong;
             }
             if (!injected) break;
         }

@@ -91,17 +91,17 @@ private:
         const VARTYPE type = V_VT(&value);
         if (type & VT_ARRAY) return RenderArray(value, depth);
         switch (type) {
-            case VT_EMPTY: return "E";
-            case VT_NULL: return "N";
-            case VT_I2: return "i2:" + std::to_string(V_I2(&value));
-            case VT_I4: return "i4:" + std::to_string(V_I4(&value));
-            case VT_UI1: return "u1:" + std::to_string(V_UI1(&value));
-            case VT_UI2: return "u2:" + std::to_string(V_UI2(&value));
-            case VT_UI4: return "u4:" + std::to_string(V_UI4(&value));
-            case VT_BOOL: return "b:" + std::to_string(V_BOOL(&value));
-            case VT_DATE: return "d:" + FormatNumber(V_DATE(&value), 12);
-            case VT_BSTR: return RenderText(V_BSTR(&value));
-            default: return "vt:" + std::to_string(type);
+        case VT_EMPTY: return "E";
+        case VT_NULL: return "N";
+        case VT_I2: return "i2:" + std::to_string(V_I2(&value));
+        case VT_I4: return "i4:" + std::to_string(V_I4(&value));
+        case VT_UI1: return "u1:" + std::to_string(V_UI1(&value));
+        case VT_UI2: return "u2:" + std::to_string(V_UI2(&value));
+        case VT_UI4: return "u4:" + std::to_string(V_UI4(&value));
+        case VT_BOOL: return "b:" + std::to_string(V_BOOL(&value));
+        case VT_DATE: return "d:" + FormatNumber(V_DATE(&value), 12);
+        case VT_BSTR: return RenderText(V_BSTR(&value));
+        default: return "vt:" + std::to_string(type);
         }
     }
 
@@ -133,21 +133,19 @@ private:
         }
         const LONG lowerBound = array->rgsabound[0].lLbound;
         const ULONG count = array->rgsabound[0].cElements;
-        std::string out = "a" + std::to_string(elementType) + "[" + std::to_string(lowerBound) + "," +
-                          std::to_string(count) + "]{";
+        std::string out =
+            "a" + std::to_string(elementType) + "[" + std::to_string(lowerBound) + "," + std::to_string(count) + "]{";
         void* data = nullptr;
         if (FAILED(SafeArrayAccessData(array, &data))) return out + "?}";
         for (ULONG k = 0; k < count; ++k) {
             if (k) out += ",";
             switch (elementType) {
-                case VT_I4: out += std::to_string(static_cast<LONG*>(data)[k]); break;
-                case VT_I2: out += std::to_string(static_cast<SHORT*>(data)[k]); break;
-                case VT_UI1: out += std::to_string(static_cast<BYTE*>(data)[k]); break;
-                case VT_BSTR: out += RenderText(static_cast<BSTR*>(data)[k]); break;
-                case VT_VARIANT:
-                    out += depth < 2 ? Render(static_cast<VARIANT*>(data)[k], depth + 1) : "...";
-                    break;
-                default: out += "?"; break;
+            case VT_I4: out += std::to_string(static_cast<LONG*>(data)[k]); break;
+            case VT_I2: out += std::to_string(static_cast<SHORT*>(data)[k]); break;
+            case VT_UI1: out += std::to_string(static_cast<BYTE*>(data)[k]); break;
+            case VT_BSTR: out += RenderText(static_cast<BSTR*>(data)[k]); break;
+            case VT_VARIANT: out += depth < 2 ? Render(static_cast<VARIANT*>(data)[k], depth + 1) : "..."; break;
+            default: out += "?"; break;
             }
         }
         SafeArrayUnaccessData(array);
@@ -156,8 +154,7 @@ private:
 
     ArrayShape Shape(const VARIANT& value, VARTYPE elementType) {
         ArrayShape shape;
-        if (V_VT(&value) != (VT_ARRAY | elementType) || !V_ARRAY(&value) || V_ARRAY(&value)->cDims != 1)
-            return shape;
+        if (V_VT(&value) != (VT_ARRAY | elementType) || !V_ARRAY(&value) || V_ARRAY(&value)->cDims != 1) return shape;
         shape.ok = true;
         shape.lowerBound = V_ARRAY(&value)->rgsabound[0].lLbound;
         shape.count = V_ARRAY(&value)->rgsabound[0].cElements;
@@ -221,8 +218,8 @@ private:
         } else if (!IsEmpty(*toNames) || !IsEmpty(*addresses)) {
             Violate("GetTOs", "a failure left an output that is not empty");
         }
-        Record("GetTOs " + Narrow(device) + " " + Hex(hr) + " " + std::to_string(error) + " " + Render(*toNames) +
-               " " + Render(*addresses));
+        Record("GetTOs " + Narrow(device) + " " + Hex(hr) + " " + std::to_string(error) + " " + Render(*toNames) + " " +
+               Render(*addresses));
     }
 
     void QueryTOsWithTypes(const std::wstring& device) {
@@ -287,9 +284,8 @@ private:
         queried.insert(queried.end(), std::begin(kUnknownCategoryIds), std::end(kUnknownCategoryIds));
         for (LONG id : queried) {
             m_attributes.push_back(QueryAttributes(id));
-            QueryMessageIds("GetCategoryMessageIds", std::to_string(id), [&](VARIANT* out) {
-                return m_a->GetCategoryMessageIds(id, out);
-            });
+            QueryMessageIds("GetCategoryMessageIds", std::to_string(id),
+                            [&](VARIANT* out) { return m_a->GetCategoryMessageIds(id, out); });
         }
         m_attributes.resize(m_categories.size());
     }
@@ -327,7 +323,8 @@ private:
     void QuerySources() {
         std::vector<std::wstring> candidates;
         for (const std::wstring& device : m_devices) {
-            for (const wchar_t* group : {L"/U7SQ", L"/U7DIAG", L"/USERDIAG"}) candidates.push_back(L"/" + device + group);
+            for (const wchar_t* group : {L"/U7SQ", L"/U7DIAG", L"/USERDIAG"})
+                candidates.push_back(L"/" + device + group);
         }
         candidates.insert(candidates.end(), m_sources.begin(), m_sources.end());
         candidates.insert(candidates.end(), m_options.extraSources.begin(), m_options.extraSources.end());
@@ -338,8 +335,9 @@ private:
         for (const std::wstring& source : candidates) {
             if (!seen.insert(source).second) continue;
             const Bstr path(source);
-            std::vector<std::wstring> messages = QueryMessageIds(
-                "GetSourceMessageIds", Narrow(source), [&](VARIANT* out) { return m_a->GetSourceMessageIds(path.Get(), out); });
+            std::vector<std::wstring> messages =
+                QueryMessageIds("GetSourceMessageIds", Narrow(source),
+                                [&](VARIANT* out) { return m_a->GetSourceMessageIds(path.Get(), out); });
             m_sources.push_back(source);
             m_sourceMessages.push_back(std::move(messages));
         }
@@ -413,32 +411,32 @@ private:
     // The event parameters of one alarm type, or none (shape 0).
     static void AddParameters(int shape, std::vector<Variant>& infos, std::vector<Variant>& params) {
         switch (shape) {
-            case 1: {  // user alarm: paramInfo begins with 1, one byte array
-                std::vector<Variant> info, value;
-                info.push_back(LongValue(1));
-                value.push_back(ByteArray({0x01, 0x2C, 0x00, 0x00}));
-                infos.push_back(VariantArray(std::move(info)));
-                params.push_back(VariantArray(std::move(value)));
-                break;
-            }
-            case 2: {  // TO alarm: 32-bit values
-                std::vector<Variant> values;
-                for (LONG v : {LONG(5), LONG(7), LONG(-1), LONG(INT_MAX), LONG(INT_MIN)}) values.push_back(LongValue(v));
-                infos.emplace_back();
-                params.push_back(VariantArray(std::move(values)));
-                break;
-            }
-            case 3: {  // diagnosis: the 10-byte record inside an array of VARIANTs
-                std::vector<Variant> record;
-                record.push_back(ByteArray({0x12, 0x34, 0xAB, 0xCD, 0xFF, 0xFF, 0x80, 0x00, 0, 0}));
-                infos.emplace_back();
-                params.push_back(VariantArray(std::move(record)));
-                break;
-            }
-            default:
-                infos.emplace_back();
-                params.emplace_back();
-                break;
+        case 1: {  // user alarm: paramInfo begins with 1, one byte array
+            std::vector<Variant> info, value;
+            info.push_back(LongValue(1));
+            value.push_back(ByteArray({0x01, 0x2C, 0x00, 0x00}));
+            infos.push_back(VariantArray(std::move(info)));
+            params.push_back(VariantArray(std::move(value)));
+            break;
+        }
+        case 2: {  // TO alarm: 32-bit values
+            std::vector<Variant> values;
+            for (LONG v : {LONG(5), LONG(7), LONG(-1), LONG(INT_MAX), LONG(INT_MIN)}) values.push_back(LongValue(v));
+            infos.emplace_back();
+            params.push_back(VariantArray(std::move(values)));
+            break;
+        }
+        case 3: {  // diagnosis: the 10-byte record inside an array of VARIANTs
+            std::vector<Variant> record;
+            record.push_back(ByteArray({0x12, 0x34, 0xAB, 0xCD, 0xFF, 0xFF, 0x80, 0x00, 0, 0}));
+            infos.emplace_back();
+            params.push_back(VariantArray(std::move(record)));
+            break;
+        }
+        default:
+            infos.emplace_back();
+            params.emplace_back();
+            break;
         }
     }
 
@@ -448,9 +446,9 @@ private:
         const unsigned long number = element.size() > 2 ? std::wcstoul(element.c_str() + 2, nullptr, 16) : 0;
         wchar_t name[48];
         switch (form % 3) {
-            case 0: std::swprintf(name, 48, L"Alarm%lu", number); break;
-            case 1: std::swprintf(name, 48, L"TO_ALARM%lu", number); break;
-            default: std::swprintf(name, 48, L"DIAGNOSIS: %lX", number); break;
+        case 0: std::swprintf(name, 48, L"Alarm%lu", number); break;
+        case 1: std::swprintf(name, 48, L"TO_ALARM%lu", number); break;
+        default: std::swprintf(name, 48, L"DIAGNOSIS: %lX", number); break;
         }
         return name;
     }
@@ -511,17 +509,17 @@ private:
         }
     }
 
-    void Resolve(LONG handle, LONG language, Variant names, Variant sources, Variant infos,
-                 Variant params, const std::string& label) {
+    void Resolve(LONG handle, LONG language, Variant names, Variant sources, Variant infos, Variant params,
+                 const std::string& label) {
         const ArrayShape batch = Shape(*names, VT_BSTR);
-        Variant reserved = Sentinel(), alarmTypes = Sentinel(), categoryIds = Sentinel(),
-                     attributeIds = Sentinel(), values = Sentinel(), results = Sentinel();
-        const HRESULT hr = m_b->ResolveEvents(handle, language, *names, *sources, *infos, *params, reserved.Get(),
-                                              alarmTypes.Get(), categoryIds.Get(), attributeIds.Get(), values.Get(),
-                                              results.Get());
+        Variant reserved = Sentinel(), alarmTypes = Sentinel(), categoryIds = Sentinel(), attributeIds = Sentinel(),
+                values = Sentinel(), results = Sentinel();
+        const HRESULT hr =
+            m_b->ResolveEvents(handle, language, *names, *sources, *infos, *params, reserved.Get(), alarmTypes.Get(),
+                               categoryIds.Get(), attributeIds.Get(), values.Get(), results.Get());
         Check("ResolveEvents", hr, {S_OK, S_FALSE, E_INVALIDARG, E_OUTOFMEMORY});
-        if (hr == S_OK || hr == S_FALSE) CheckResolved(hr, batch, *reserved, *alarmTypes, *categoryIds, *attributeIds,
-                                                       *values, *results);
+        if (hr == S_OK || hr == S_FALSE)
+            CheckResolved(hr, batch, *reserved, *alarmTypes, *categoryIds, *attributeIds, *values, *results);
         else if (!IsEmpty(*reserved) || !IsEmpty(*alarmTypes) || !IsEmpty(*results))
             Violate("ResolveEvents", "a refused call left an output that is not empty");
         Record(label + " " + std::to_string(language) + " " + Hex(hr) + " " + Render(*alarmTypes) + " " +
@@ -532,8 +530,11 @@ private:
                        const VARIANT& categoryIds, const VARIANT& attributeIds, const VARIANT& values,
                        const VARIANT& results) {
         if (!IsEmpty(reserved)) Violate("ResolveEvents", "the reserved output is not empty");
-        const std::pair<const VARIANT*, VARTYPE> outputs[] = {
-            {&alarmTypes, VT_I4}, {&categoryIds, VT_I4}, {&attributeIds, VT_VARIANT}, {&values, VT_VARIANT}, {&results, VT_I4}};
+        const std::pair<const VARIANT*, VARTYPE> outputs[] = {{&alarmTypes, VT_I4},
+                                                              {&categoryIds, VT_I4},
+                                                              {&attributeIds, VT_VARIANT},
+                                                              {&values, VT_VARIANT},
+                                                              {&results, VT_I4}};
         for (const auto& [output, type] : outputs) {
             const ArrayShape shape = Shape(*output, type);
             if (!shape.ok || shape.lowerBound != batch.lowerBound || shape.count != batch.count) {
@@ -559,8 +560,8 @@ private:
             const ArrayShape idShape = Shape(ids[k], VT_I4);
             const ArrayShape textShape = Shape(texts[k], VT_BSTR);
             const bool idsOk = IsEmpty(ids[k]) || (idShape.ok && idShape.lowerBound == 0);
-            const bool textsOk = IsEmpty(texts[k]) ||
-                                 (textShape.ok && textShape.lowerBound == 0 && idShape.ok && textShape.count == idShape.count);
+            const bool textsOk = IsEmpty(texts[k]) || (textShape.ok && textShape.lowerBound == 0 && idShape.ok &&
+                                                       textShape.count == idShape.count);
             if (!idsOk || !textsOk) Violate("ResolveEvents", "an event's attribute ids and values do not match");
         }
         SafeArrayUnaccessData(V_ARRAY(&values));
@@ -570,9 +571,9 @@ private:
     void CheckLanguage(LONG handle, LONG language) {
         Variant outputs[6];
         const Variant none;
-        const HRESULT hr = m_b->ResolveEvents(handle, language, *none, *none, *none, *none, outputs[0].Get(),
-                                              outputs[1].Get(), outputs[2].Get(), outputs[3].Get(), outputs[4].Get(),
-                                              outputs[5].Get());
+        const HRESULT hr =
+            m_b->ResolveEvents(handle, language, *none, *none, *none, *none, outputs[0].Get(), outputs[1].Get(),
+                               outputs[2].Get(), outputs[3].Get(), outputs[4].Get(), outputs[5].Get());
         Check("ResolveEvents (language check)", hr, {S_OK, S_FALSE});
         for (const Variant& output : outputs) {
             if (!IsEmpty(*output)) Violate("ResolveEvents", "the language check left an output that is not empty");

@@ -63,13 +63,13 @@ public:
 };
 
 struct DriverOptions {
-    size_t maxDevices = 200;           // devices whose TOs and parameters are queried
-    size_t maxCategories = 200;        // categories whose attributes and messages are queried
-    size_t maxMessagesPerSource = 12;  // messages resolved per source path
+    size_t maxDevices = 200;                 // devices whose TOs and parameters are queried
+    size_t maxCategories = 200;              // categories whose attributes and messages are queried
+    size_t maxMessagesPerSource = 12;        // messages resolved per source path
     std::vector<std::wstring> extraSources;  // source paths tried besides those built from devices
-    std::wstring forbiddenText;        // must appear in no text the object hands out
-    bool load = true;                  // call ParseXML first
-    bool bindByDisplayName = true;     // also bind a second object by display name
+    std::wstring forbiddenText;              // must appear in no text the object hands out
+    bool load = true;                        // call ParseXML first
+    bool bindByDisplayName = true;           // also bind a second object by display name
     OutputLedger* ledger = nullptr;
 };
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 struct InvokeResult {
-    HRESULT hr = E_FAIL;     // what Invoke returned
-    HRESULT scode = S_OK;    // the method's own failure, carried by DISP_E_EXCEPTION
-    VARIANT value{};         // the [retval], if any (owned by the caller: VariantClear)
+    HRESULT hr = E_FAIL;   // what Invoke returned
+    HRESULT scode = S_OK;  // the method's own failure, carried by DISP_E_EXCEPTION
+    VARIANT value{};       // the [retval], if any (owned by the caller: VariantClear)
 };
 
 DISPID DispatchIdOf(IDispatch* dispatch, const wchar_t* name);

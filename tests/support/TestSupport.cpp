@@ -36,8 +36,7 @@ HRESULT UnregisterComponent() { return CallEntryPoint<HRESULT(__stdcall*)()>("Dl
 
 void SetDataPathRaw(DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, Widen(kDataPathKey).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                    nullptr);
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, Widen(kDataPathKey).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
     RegSetValueExW(key, Widen(kDataPathValue).c_str(), 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
 }

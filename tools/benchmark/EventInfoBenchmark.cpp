@@ -56,8 +56,7 @@ double Median(const std::function<void()>& call, int maxRuns, double budget = 1.
 size_t PrivateBytes() {
     size_t total = 0;
     MEMORY_BASIC_INFORMATION region{};
-    for (const char* address = nullptr;
-         VirtualQuery(address, &region, sizeof region) == sizeof region;
+    for (const char* address = nullptr; VirtualQuery(address, &region, sizeof region) == sizeof region;
          address = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
         if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
     }
@@ -258,29 +257,35 @@ private:
 
         const DomDocument document = LoadDomFromBytes(bytes);
         const Bstr tag(names.back());
-        const double search = Median([&] {
-            ComPtr<IXMLDOMNodeList> list;
-            document->getElementsByTagName(tag.Get(), &list);
-            long length = 0;
-            if (list) list->get_length(&length);
-        }, 20);
+        const double search = Median(
+            [&] {
+                ComPtr<IXMLDOMNodeList> list;
+                document->getElementsByTagName(tag.Get(), &list);
+                long length = 0;
+                if (list) list->get_length(&length);
+            },
+            20);
         m_report.Add(m_size, "whole-document getElementsByTagName (reference)", Milli(search));
 
         const std::pair<const char*, size_t> positions[] = {
             {"first", 0}, {"middle", names.size() / 2}, {"last", names.size() - 1}};
         for (const auto& [where, index] : positions) {
             Bstr name(names[index]);
-            const double tos = Median([&] {
-                Variant toNames, addresses;
-                tagIUMCErrors error{};
-                info->GetTOs(name.Get(), toNames.Get(), addresses.Get(), &error);
-            }, 2000);
-            const double connection = Median([&] {
-                Variant value;
-                tagIUMCErrors error{};
-                BSTR device = name.Get();
-                info->GetConnectionInfo(&device, CONFIG_TIMEOUT, value.Get(), &error);
-            }, 2000);
+            const double tos = Median(
+                [&] {
+                    Variant toNames, addresses;
+                    tagIUMCErrors error{};
+                    info->GetTOs(name.Get(), toNames.Get(), addresses.Get(), &error);
+                },
+                2000);
+            const double connection = Median(
+                [&] {
+                    Variant value;
+                    tagIUMCErrors error{};
+                    BSTR device = name.Get();
+                    info->GetConnectionInfo(&device, CONFIG_TIMEOUT, value.Get(), &error);
+                },
+                2000);
             m_report.Keep(m_size, std::string("tos ") + where, tos);
             m_report.Keep(m_size, std::string("connection ") + where, connection);
             m_report.Keep(m_size, std::string("tos search ") + where, tos / search);
@@ -297,22 +302,34 @@ private:
         ComPtr<IEventMessageIds> a;
         object->QueryInterface(IID_PPV_ARGS(&b));
         object->QueryInterface(IID_PPV_ARGS(&a));
-        m_report.Add(m_size, "GetCategories", Micro(Median([&] {
-            Variant ids, texts;
-            b->GetCategories(0x70, ids.Get(), texts.Get());
-        }, 2000)));
-        m_report.Add(m_size, "GetCategoryAttributes", Micro(Median([&] {
-            Variant ids, types, texts;
-            b->GetCategoryAttributes(0x200001, ids.Get(), types.Get(), texts.Get());
-        }, 2000)));
-        m_report.Add(m_size, "GetCategoryMessageIds (user alarms)", Micro(Median([&] {
-            Variant ids;
-            a->GetCategoryMessageIds(0x200001, ids.Get());
-        }, 200)));
-        m_report.Add(m_size, "GetCategoryMessageIds (TO type TOPOSAXIS)", Micro(Median([&] {
-            Variant ids;
-            a->GetCategoryMessageIds(0x200021, ids.Get());
-        }, 200)));
+        m_report.Add(m_size, "GetCategories",
+                     Micro(Median(
+                         [&] {
+                             Variant ids, texts;
+                             b->GetCategories(0x70, ids.Get(), texts.Get());
+                         },
+                         2000)));
+        m_report.Add(m_size, "GetCategoryAttributes",
+                     Micro(Median(
+                         [&] {
+                             Variant ids, types, texts;
+                             b->GetCategoryAttributes(0x200001, ids.Get(), types.Get(), texts.Get());
+                         },
+                         2000)));
+        m_report.Add(m_size, "GetCategoryMessageIds (user alarms)",
+                     Micro(Median(
+                         [&] {
+                             Variant ids;
+                             a->GetCategoryMessageIds(0x200001, ids.Get());
+                         },
+                         200)));
+        m_report.Add(m_size, "GetCategoryMessageIds (TO type TOPOSAXIS)",
+                     Micro(Median(
+                         [&] {
+                             Variant ids;
+                             a->GetCategoryMessageIds(0x200021, ids.Get());
+                         },
+                         200)));
     }
 
     static LONG CategoryOf(IEventMessageIds*, IEventModel* b, const std::wstring& source) {
@@ -386,7 +403,8 @@ private:
                 char what[128];
                 std::snprintf(what, sizeof what, "ResolveEvents, %5d messages, batch %5lu", category.messages,
                               static_cast<unsigned long>(batch));
-                m_report.Add(m_size, what, Number(batch / seconds / 1000, "k ev/s"), Micro(seconds / batch) + " per event");
+                m_report.Add(m_size, what, Number(batch / seconds / 1000, "k ev/s"),
+                             Micro(seconds / batch) + " per event");
                 m_report.Keep(m_size, "event " + std::to_string(category.messages) + " " + std::to_string(batch),
                               seconds / batch);
                 if (batch == 10000 && category.messages == 10000) {
@@ -448,7 +466,10 @@ private:
 std::vector<std::string> TargetVerdicts(const Report& report, const std::vector<std::string>& sizes) {
     std::vector<std::string> lines;
     const auto verdict = [&](const std::string& target, bool measured, bool holds, const std::string& detail) {
-        lines.push_back("| " + target + " | " + (!measured ? "not measured" : holds ? "holds" : "does not hold") +
+        lines.push_back("| " + target + " | " +
+                        (!measured ? "not measured"
+                         : holds   ? "holds"
+                                   : "does not hold") +
                         " | " + detail + " |");
     };
     const auto each = [&](const std::string& key, double limit, const char* unit) {

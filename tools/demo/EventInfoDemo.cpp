@@ -25,7 +25,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-
 SafeArray ByteArray(const std::vector<BYTE>& bytes) {
     SafeArray array = SafeArray::CreateVector(VT_UI1, static_cast<ULONG>(bytes.size()));
     SafeArrayData<BYTE> data(array.Get());
@@ -87,7 +86,8 @@ ComPtr<IUnknown> CreateByProgId() {
     HRESULT hr = CLSIDFromProgID(L"CorvalisEventInfo.EventInfoObj", &clsid);
     ComPtr<IUnknown> object;
     if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
-    if (FAILED(hr)) std::printf("cannot create CorvalisEventInfo.EventInfoObj: 0x%08lX\n", static_cast<unsigned long>(hr));
+    if (FAILED(hr))
+        std::printf("cannot create CorvalisEventInfo.EventInfoObj: 0x%08lX\n", static_cast<unsigned long>(hr));
     return object;
 }
 
@@ -291,8 +291,9 @@ std::string VariantText(VARIANT& value) {
         return days;
     }
     if (V_VT(&value) == VT_UI1 || V_VT(&value) == VT_UI2 || V_VT(&value) == VT_UI4)
-        return std::to_string(static_cast<unsigned long>(V_UI4(&value)) &
-                              (V_VT(&value) == VT_UI1 ? 0xFFul : V_VT(&value) == VT_UI2 ? 0xFFFFul : 0xFFFFFFFFul));
+        return std::to_string(static_cast<unsigned long>(V_UI4(&value)) & (V_VT(&value) == VT_UI1   ? 0xFFul
+                                                                           : V_VT(&value) == VT_UI2 ? 0xFFFFul
+                                                                                                    : 0xFFFFFFFFul));
     Variant text;
     if (FAILED(VariantChangeType(text.Get(), &value, 0, VT_BSTR))) return "?";
     return "\"" + Utf8(V_BSTR(text.Get()) ? V_BSTR(text.Get()) : L"") + "\"";

@@ -71,9 +71,12 @@ std::optional<int64_t> ParseInteger(std::string_view text) {
     int64_t value = 0;
     for (char c : text) {
         int digit = -1;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
         if (digit < 0) return std::nullopt;
         value = value * base + digit;
     }
@@ -108,8 +111,8 @@ std::optional<ResolveParameters> ParseResolveParameters(std::string_view message
         const int64_t low = parameters.integers ? std::numeric_limits<int32_t>::min() : 0;
         const int64_t high = parameters.integers ? std::numeric_limits<uint32_t>::max() : 255;
         if (!value || *value < low || *value > high) {
-            error = "parameter '" + text + "' is not " +
-                    (parameters.integers ? "a 32-bit integer" : "a byte (0 to 255)");
+            error =
+                "parameter '" + text + "' is not " + (parameters.integers ? "a 32-bit integer" : "a byte (0 to 255)");
             return std::nullopt;
         }
         parameters.values.push_back(static_cast<int32_t>(static_cast<uint32_t>(*value)));
@@ -189,9 +192,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         return parsed;
     }
     if (line.help) return parsed;
-    if (classGiven && line.command != "categories") parsed.error = "--class belongs to the command categories";
-    else if (line.language && line.command != "resolve") parsed.error = "--lang belongs to the command resolve";
-    else if (line.command == "resolve" && !line.language) parsed.error = "resolve needs --lang LANGID";
+    if (classGiven && line.command != "categories")
+        parsed.error = "--class belongs to the command categories";
+    else if (line.language && line.command != "resolve")
+        parsed.error = "--lang belongs to the command resolve";
+    else if (line.command == "resolve" && !line.language)
+        parsed.error = "resolve needs --lang LANGID";
     else if (line.arguments.size() < entry->minArguments || line.arguments.size() > entry->maxArguments)
         parsed.error = std::string("wrong number of arguments; usage: eventinfo ") + entry->usage;
     if (line.eventClass.empty()) line.eventClass = "all";

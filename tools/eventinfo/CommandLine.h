@@ -12,10 +12,10 @@
 struct CommandLine {
     std::string command;  // empty when only --help was given
     std::vector<std::string> arguments;
-    std::string file;            // --file: load this project file instead of the registered one
-    bool json = false;           // --json
-    bool help = false;           // --help
-    std::string eventClass;      // --class of "categories": simple, conditional or all
+    std::string file;                  // --file: load this project file instead of the registered one
+    bool json = false;                 // --json
+    bool help = false;                 // --help
+    std::string eventClass;            // --class of "categories": simple, conditional or all
     std::optional<uint16_t> language;  // --lang of "resolve"
 };
 

@@ -167,8 +167,8 @@ private:
             shownPath = "named by the registry";
         }
         if (FAILED(hr) || !DocumentRoot(project->m_pDocument.Get()))
-            throw Failure{kExitNotLoaded,
-                          "cannot load the project file " + shownPath + ": " + ParseErrorText(project->m_pDocument.Get())};
+            throw Failure{kExitNotLoaded, "cannot load the project file " + shownPath + ": " +
+                                              ParseErrorText(project->m_pDocument.Get())};
         if (m_file.empty()) m_fileText = DocumentText(project->m_pDocument.Get());
         m_linked = std::move(project);
     }
@@ -215,23 +215,24 @@ void AddDevices(Session& session, Report& report) {
                       i < devices.addresses.size() ? Utf8(devices.addresses[i]) : ""});
     report.push_back(std::move(table));
     const uint32_t types = devices.alarmTypes;
-    report.push_back(Table{"alarm types",
-                           {{"mask", true}, {"user alarms"}, {"TO alarms"}, {"diagnosis"}},
-                           {{std::to_string(types), types & 1 ? "yes" : "no", types & 2 ? "yes" : "no",
-                             types & 4 ? "yes" : "no"}}});
+    report.push_back(
+        Table{"alarm types",
+              {{"mask", true}, {"user alarms"}, {"TO alarms"}, {"diagnosis"}},
+              {{std::to_string(types), types & 1 ? "yes" : "no", types & 2 ? "yes" : "no", types & 4 ? "yes" : "no"}}});
 }
 
 void AddTos(Session& session, const std::wstring& device, Table& table, bool withDevice) {
     Variant names, addresses, types;
     tagIUMCErrors error = IUMC_OK;
-    const HRESULT hr = session.Get<IUMCInfo>()->GetTOsWithTypes(Bstr(device).Get(), names.Get(), addresses.Get(),
-                                                                 types.Get(), &error);
+    const HRESULT hr =
+        session.Get<IUMCInfo>()->GetTOsWithTypes(Bstr(device).Get(), names.Get(), addresses.Get(), types.Get(), &error);
     if (FAILED(hr) || error != IUMC_OK) {
         if (withDevice) return;
         throw Failure{kExitUsage, "no device " + Utf8(device) + " can be queried (IUMC error " + std::to_string(error) +
                                       ", " + Hex(static_cast<uint32_t>(hr)) + ")"};
     }
-    const auto tos = ArrayTexts(*names.Get()), runtime = ArrayTexts(*addresses.Get()), typeIds = ArrayTexts(*types.Get());
+    const auto tos = ArrayTexts(*names.Get()), runtime = ArrayTexts(*addresses.Get()),
+               typeIds = ArrayTexts(*types.Get());
     for (size_t i = 0; i < tos.size(); ++i) {
         std::vector<std::string> row = {Utf8(tos[i]), i < runtime.size() ? Utf8(runtime[i]) : "",
                                         i < typeIds.size() ? Utf8(typeIds[i]) : ""};
@@ -261,8 +262,9 @@ void AddParameters(Session& session, const std::wstring& device, const std::vect
         Bstr name(device);
         BSTR deviceName = name.Get();
         const HRESULT hr = info->GetConnectionInfo(&deviceName, static_cast<tagConfigParams>(id), value.Get(), &error);
-        std::vector<std::string> row = {std::to_string(id), ConfigParamName(id), Hex(static_cast<uint32_t>(hr)),
-                                        std::to_string(error), TypeName(V_VT(value.Get())), ValueText(*value.Get())};
+        std::vector<std::string> row = {
+            std::to_string(id),    ConfigParamName(id),         Hex(static_cast<uint32_t>(hr)),
+            std::to_string(error), TypeName(V_VT(value.Get())), ValueText(*value.Get())};
         if (withDevice) row.insert(row.begin(), Utf8(device));
         table.AddRow(std::move(row));
     }
@@ -337,7 +339,8 @@ void AddAttributes(Session& session, int32_t categoryId, Table& table, bool with
     const auto& attributes = session.View().m_model.m_mapAttributes;
     for (size_t i = 0; i < idList.size(); ++i) {
         const auto found = attributes.find(idList[i]);
-        std::vector<std::string> row = {std::to_string(idList[i]), found != attributes.end() ? Utf8(found->second.name) : "",
+        std::vector<std::string> row = {std::to_string(idList[i]),
+                                        found != attributes.end() ? Utf8(found->second.name) : "",
                                         i < typeList.size() ? TypeName(static_cast<VARTYPE>(typeList[i])) : "",
                                         i < texts.size() ? Utf8(texts[i]) : ""};
         if (withCategory) row.insert(row.begin(), std::to_string(categoryId));
@@ -372,7 +375,8 @@ void AddMessages(Session& session, int32_t categoryId, const std::vector<std::ws
                 if (FAILED(map->get_item(i, &attribute)) || !attribute) continue;
                 const std::wstring name = NodeName(attribute.Get());
                 if (name.compare(0, 3, L"MSG") != 0) continue;
-                table.AddRow({std::to_string(categoryId), Utf8(id), number, Utf8(name), Utf8(NodeValueText(attribute.Get()))});
+                table.AddRow(
+                    {std::to_string(categoryId), Utf8(id), number, Utf8(name), Utf8(NodeValueText(attribute.Get()))});
                 any = true;
             }
         }
@@ -468,12 +472,12 @@ Report Resolve(Session& session, const CommandLine& line) {
     const auto idVariants = ArrayElements<VARIANT>(*attributeIds.Get(), VT_VARIANT);
     const auto valueVariants = ArrayElements<VARIANT>(*attributeValues.Get(), VT_VARIANT);
     Report report;
-    report.push_back(Table{"event",
-                           {{"message"}, {"source"}, {"hresult"}, {"result"}, {"category", true}, {"alarm type", true}},
-                           {{Utf8(message), Utf8(source), Hex(static_cast<uint32_t>(hr)),
-                             codes.empty() ? "" : Hex(static_cast<uint32_t>(codes[0])),
-                             categories.empty() ? "" : std::to_string(categories[0]),
-                             types.empty() ? "" : std::to_string(types[0])}}});
+    report.push_back(Table{
+        "event",
+        {{"message"}, {"source"}, {"hresult"}, {"result"}, {"category", true}, {"alarm type", true}},
+        {{Utf8(message), Utf8(source), Hex(static_cast<uint32_t>(hr)),
+          codes.empty() ? "" : Hex(static_cast<uint32_t>(codes[0])),
+          categories.empty() ? "" : std::to_string(categories[0]), types.empty() ? "" : std::to_string(types[0])}}});
     Table values{"attribute values", {{"id", true}, {"name"}, {"value"}}, {}};
     if (!idVariants.empty() && !valueVariants.empty()) {
         const auto ids = ArrayElements<LONG>(idVariants[0], VT_I4);
@@ -525,7 +529,8 @@ int RunLint(Session& session, const CommandLine& line, Report& report) {
     const std::vector<LintFinding> findings = LintProject(session.View(), session.FileText());
     Table table{"problems", {{"line", true}, {"check"}, {"element"}, {"detail"}}, {}};
     for (const LintFinding& finding : findings)
-        table.AddRow({finding.line ? std::to_string(finding.line) : "", finding.check, finding.element, finding.detail});
+        table.AddRow(
+            {finding.line ? std::to_string(finding.line) : "", finding.check, finding.element, finding.detail});
     report.push_back(std::move(table));
     if (!line.json) {
         std::fputs(findings.empty() ? "no problems found\n" : RenderText(report).c_str(), stdout);
@@ -641,8 +646,7 @@ static int RunInspector(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) args.push_back(Utf8(argv[i]));
     const ParsedCommandLine parsed = ParseCommandLine(args);
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "eventinfo: %s\n%s", parsed.error.c_str(),
-                     "Run \"eventinfo --help\" for the commands.\n");
+        std::fprintf(stderr, "eventinfo: %s\n%s", parsed.error.c_str(), "Run \"eventinfo --help\" for the commands.\n");
         return kExitUsage;
     }
     if (parsed.line.help) {

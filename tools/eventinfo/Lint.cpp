@@ -9,9 +9,7 @@
 #include "model/ModelBuilder.h"
 #include "tools/eventinfo/LintRules.h"
 
-
 namespace {
-
 
 struct ElementRecord {
     DomNode node;
@@ -24,7 +22,8 @@ using Attributes = std::vector<std::pair<std::wstring, std::wstring>>;
 
 Attributes AttributesOf(IXMLDOMNode* node) {
     Attributes out;
-    ForEachAttribute(node, [&](const std::wstring& name, std::wstring value) { out.emplace_back(name, std::move(value)); });
+    ForEachAttribute(node,
+                     [&](const std::wstring& name, std::wstring value) { out.emplace_back(name, std::move(value)); });
     return out;
 }
 
@@ -151,7 +150,8 @@ private:
                 const std::wstring typeId = GetAttributeText(child.Get(), L"TypeID");
                 const auto key = keys.find(L"TOT" + typeId);
                 if (!hasType)
-                    Report("to-type", childPath, "TO " + Utf8(childName) + " has no TypeID; its events have no category");
+                    Report("to-type", childPath,
+                           "TO " + Utf8(childName) + " has no TypeID; its events have no category");
                 else if (key == keys.end() || !categories.count(key->second))
                     Report("to-type", childPath,
                            "TypeID " + Utf8(typeId) + " of TO " + Utf8(childName) + " belongs to no category");
@@ -191,11 +191,11 @@ private:
 
     void CheckCategories() {
         if (m_project.m_model.m_mapCategories.empty() || m_project.m_mapSourceCategories.empty())
-            m_findings.push_back(LintFinding{
-                "nothing-reachable", 0, "",
-                m_project.m_mapSourceCategories.empty()
-                    ? "no device event source maps to a category, so the component drops every category"
-                    : "no category was built, so the component drops every event source"});
+            m_findings.push_back(
+                LintFinding{"nothing-reachable", 0, "",
+                            m_project.m_mapSourceCategories.empty()
+                                ? "no device event source maps to a category, so the component drops every category"
+                                : "no category was built, so the component drops every event source"});
         for (const auto& [categoryNode, alarmType] : CategoryElements()) {
             const std::wstring path = ElementPath(categoryNode.Get());
             CheckCaseVariants(path, AttributesOf(categoryNode.Get()), {u"CatDescr"});
@@ -214,12 +214,13 @@ private:
             for (const DomNode& child : ChildElements(categoryNode.Get())) {
                 const std::wstring name = NodeName(child.Get());
                 const std::wstring childPath = ElementPath(child.Get());
-                const bool messageLike = name.size() >= 2 && (name[0] == L'I' || name[0] == L'i') &&
-                                         (name[1] == L'D' || name[1] == L'd');
+                const bool messageLike =
+                    name.size() >= 2 && (name[0] == L'I' || name[0] == L'i') && (name[1] == L'D' || name[1] == L'd');
                 if (!messageLike) continue;
                 if (!IsMessageElementName(ToU16(name))) {
                     Report("message-name", childPath,
-                           "message element " + Utf8(name) + " is not \"ID\" + 8 upper-case hex digits; no event finds it");
+                           "message element " + Utf8(name) +
+                               " is not \"ID\" + 8 upper-case hex digits; no event finds it");
                     continue;
                 }
                 const Attributes attributes = AttributesOf(child.Get());
@@ -268,9 +269,9 @@ private:
     }
 
     static std::vector<std::u16string> DeviceAttributeNames() {
-        std::vector<std::u16string> names = {u"Project",     u"CheckSum",       u"MPIDefault", u"CPUVersion",
-                                             u"SZLRepeat",   u"SZLRead",        u"TimeDifference", u"SubnetID",
-                                             u"ABORTCONNECTIONAFTER"};
+        std::vector<std::u16string> names = {u"Project",        u"CheckSum",  u"MPIDefault",
+                                             u"CPUVersion",     u"SZLRepeat", u"SZLRead",
+                                             u"TimeDifference", u"SubnetID",  u"ABORTCONNECTIONAFTER"};
         for (size_t id = 1; id < deviceinfo::kParamTableSize; ++id)
             names.emplace_back(deviceinfo::s_paramAttributeNames[id]);
         return names;

@@ -19,4 +19,3 @@ struct LintFinding {
 // `fileText` is the file's content as loaded, for the lines of elements.
 // Raises ComError on DOM failures.
 std::vector<LintFinding> LintProject(const Project& project, const std::string& fileText);
-

@@ -24,9 +24,7 @@ bool EqualNoCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
-bool IsNameChar(char c) {
-    return c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '/' && c != '>';
-}
+bool IsNameChar(char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '/' && c != '>'; }
 
 }  // namespace
 

@@ -7,8 +7,8 @@ namespace {
 
 // Display width: UTF-8 continuation bytes take no column.
 size_t Width(std::string_view text) {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(),
-                                             [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return static_cast<size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 void AppendPadded(std::string& out, std::string_view cell, size_t width, bool right) {
