@@ -1,4 +1,4 @@
-#include "ConnectionParameterTables.h"
+#include "deviceinfo/ConnectionParameterTables.h"
 
 namespace deviceinfo {
 

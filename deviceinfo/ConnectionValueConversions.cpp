@@ -1,4 +1,4 @@
-#include "ConnectionValueConversions.h"
+#include "deviceinfo/ConnectionValueConversions.h"
 
 #include <charconv>
 #include <limits>

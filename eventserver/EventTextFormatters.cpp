@@ -1,11 +1,11 @@
-#include "EventTextFormatters.h"
+#include "eventserver/EventTextFormatters.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
 
-#include "TextFormat.h"
+#include "eventserver/TextFormat.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "MessageNumber.h"
+#include "eventserver/MessageNumber.h"
 
 #include <limits>
 

@@ -1,4 +1,4 @@
-#include "TextFormat.h"
+#include "eventserver/TextFormat.h"
 
 #include <algorithm>
 #include <array>
@@ -21,26 +21,26 @@ constexpr size_t kExactPrecision = 1100;
 // Output with a hard limit: everything past maxChars is dropped.
 class Sink {
 public:
-    Sink(std::u16string& out, size_t maxChars) : out_(out), max_(maxChars) {}
+    Sink(std::u16string& out, size_t maxChars) : m_out(out), m_max(maxChars) {}
 
-    bool Full() const { return out_.size() >= max_; }
+    bool Full() const { return m_out.size() >= m_max; }
 
     void Put(char16_t c) {
-        if (!Full()) out_.push_back(c);
+        if (!Full()) m_out.push_back(c);
     }
 
     void Put(std::string_view text) {
         const size_t n = std::min(text.size(), Room());
-        for (size_t i = 0; i < n; ++i) out_.push_back(char16_t(static_cast<unsigned char>(text[i])));
+        for (size_t i = 0; i < n; ++i) m_out.push_back(char16_t(static_cast<unsigned char>(text[i])));
     }
 
-    void Repeat(char16_t c, size_t count) { out_.append(std::min(count, Room()), c); }
+    void Repeat(char16_t c, size_t count) { m_out.append(std::min(count, Room()), c); }
 
 private:
-    size_t Room() const { return max_ - std::min(max_, out_.size()); }
+    size_t Room() const { return m_max - std::min(m_max, m_out.size()); }
 
-    std::u16string& out_;
-    size_t max_;
+    std::u16string& m_out;
+    size_t m_max;
 };
 
 enum class Length { Default, Short, Char };
