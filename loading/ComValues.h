@@ -156,6 +156,13 @@ private:
     T* m_data = nullptr;
 };
 
+inline Variant LongValue(LONG number) {
+    Variant value;
+    V_VT(value.Get()) = VT_I4;
+    V_I4(value.Get()) = number;
+    return value;
+}
+
 // --- Arrays given to callers and read from them ---------------------------------
 
 // One-dimensional arrays with the given lower bound, holding copies of the

@@ -40,12 +40,5 @@ Variant Variants(Items&&... items) {
     return VariantArray(std::move(list));
 }
 
-inline Variant LongValue(LONG number) {
-    Variant value;
-    V_VT(value.Get()) = VT_I4;
-    V_I4(value.Get()) = number;
-    return value;
-}
-
 // The ids of a VT_ARRAY|VT_I4 value; empty for any other value.
 inline std::vector<LONG> LongsOf(const VARIANT& value) { return ArrayElements<LONG>(value, VT_I4); }

@@ -19,67 +19,12 @@
 #include "component/ComBoundary.h"
 #include "loading/ProjectLoad.h"
 #include "loading/TextConversion.h"
+#include "tools/common/EventInputs.h"
 #include "deviceinfo/ConnectionParameterTables.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-SafeArray ByteArray(const std::vector<BYTE>& bytes) {
-    SafeArray array = SafeArray::CreateVector(VT_UI1, static_cast<ULONG>(bytes.size()));
-    SafeArrayData<BYTE> data(array.Get());
-    for (size_t i = 0; i < bytes.size(); ++i) data[i] = bytes[i];
-    return array;
-}
-
-// The VARIANTs of one event's parameters.
-struct EventParameters {
-    VARIANT info;
-    VARIANT params;
-};
-
-EventParameters UserAlarm(std::vector<BYTE> value) {
-    EventParameters event{};
-    SafeArray info = SafeArray::CreateVector(VT_VARIANT, 1);
-    {
-        SafeArrayData<VARIANT> data(info.Get());
-        V_VT(&data[0]) = VT_I4;
-        V_I4(&data[0]) = 1;
-    }
-    SafeArray params = SafeArray::CreateVector(VT_VARIANT, 1);
-    {
-        SafeArrayData<VARIANT> data(params.Get());
-        V_VT(&data[0]) = VT_ARRAY | VT_UI1;
-        V_ARRAY(&data[0]) = ByteArray(value).Detach();
-    }
-    V_VT(&event.info) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&event.info) = info.Detach();
-    V_VT(&event.params) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&event.params) = params.Detach();
-    return event;
-}
-
-EventParameters ToAlarm(std::vector<LONG> values) {
-    EventParameters event{};
-    SafeArray params = SafeArray::CreateVector(VT_VARIANT, static_cast<ULONG>(values.size()));
-    {
-        SafeArrayData<VARIANT> data(params.Get());
-        for (size_t i = 0; i < values.size(); ++i) {
-            V_VT(&data[i]) = VT_I4;
-            V_I4(&data[i]) = values[i];
-        }
-    }
-    V_VT(&event.params) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&event.params) = params.Detach();
-    return event;
-}
-
-EventParameters Diagnosis(std::vector<BYTE> record) {
-    EventParameters event{};
-    V_VT(&event.params) = VT_ARRAY | VT_UI1;
-    V_ARRAY(&event.params) = ByteArray(record).Detach();
-    return event;
-}
 
 ComPtr<IUnknown> CreateByProgId() {
     CLSID clsid;
@@ -157,7 +102,7 @@ void PrintMessageIds(IEventMessageIds* a, const wchar_t* source) {
 struct DemoEvent {
     const wchar_t* message;
     const wchar_t* source;
-    EventParameters parameters;
+    EventInput parameters;
 };
 
 void ResolveBatch(IEventModel* b, const std::vector<DemoEvent>& events, LONG language) {
@@ -186,8 +131,8 @@ void ResolveBatch(IEventModel* b, const std::vector<DemoEvent>& events, LONG lan
     {
         SafeArrayData<VARIANT> i(infos.Get()), p(params.Get());
         for (size_t k = 0; k < events.size(); ++k) {
-            VariantCopy(&i[k], const_cast<VARIANT*>(&events[k].parameters.info));
-            VariantCopy(&p[k], const_cast<VARIANT*>(&events[k].parameters.params));
+            VariantCopy(&i[k], const_cast<VARIANT*>(events[k].parameters.info.Get()));
+            VariantCopy(&p[k], const_cast<VARIANT*>(events[k].parameters.params.Get()));
         }
     }
     PutArray(infoArray.Get(), VT_VARIANT, std::move(infos));
@@ -216,33 +161,28 @@ void ResolveBatch(IEventModel* b, const std::vector<DemoEvent>& events, LONG lan
 // Example events of both bundled projects; each run resolves those of the
 // devices the loaded project has, and one of an unknown source.
 std::vector<DemoEvent> ExampleEvents(const std::vector<std::wstring>& devices) {
-    std::vector<DemoEvent> all = {
-        {L"Alarm17", L"/PLC_Line1/U7SQ", UserAlarm({0x01, 0x2C})},
-        {L"Alarm18", L"/PLC_Line2/U7SQ", UserAlarm({0x04, 0xD2})},
-        {L"Alarm19", L"/PLC_Line1/U7SQ", UserAlarm({0xA5})},
-        {L"Alarm20", L"/PLC_Remote/U7SQ", UserAlarm({0x40, 0x20, 0x00, 0x00})},
-        {L"TO_ALARM30001", L"/PLC_Line1/RT1", ToAlarm({5, 7})},
-        {L"TO_ALARM30002", L"/PLC_Remote/RT3", ToAlarm({3})},
-        {L"DIAGNOSIS: 4302", L"/PLC_Line2/U7DIAG", Diagnosis({0x12, 0x34, 0xAB, 0xCD, 0, 0, 0, 0, 0, 0})},
-        {L"Alarm1", L"/Filler_PLC/U7SQ", UserAlarm({0x03})},
-        {L"Alarm2", L"/Filler_PLC/U7SQ", UserAlarm({0x05, 0xDC})},
-        {L"Alarm1", L"/Labeller_PLC/U7SQ", UserAlarm({0x00, 0x00, 0x01, 0x00})},
-        {L"DIAGNOSIS: 101", L"/Filler_PLC/USERDIAG", Diagnosis({0, 0, 0x00, 0x30, 0, 0, 0, 0, 0, 0})},
-        {L"TO_ALARM30001", L"/Labeller_PLC/RT2", ToAlarm({9})},
+    DemoEvent all[] = {
+        {L"Alarm17", L"/PLC_Line1/U7SQ", UserAlarmInput({0x01, 0x2C})},
+        {L"Alarm18", L"/PLC_Line2/U7SQ", UserAlarmInput({0x04, 0xD2})},
+        {L"Alarm19", L"/PLC_Line1/U7SQ", UserAlarmInput({0xA5})},
+        {L"Alarm20", L"/PLC_Remote/U7SQ", UserAlarmInput({0x40, 0x20, 0x00, 0x00})},
+        {L"TO_ALARM30001", L"/PLC_Line1/RT1", ToAlarmInput({5, 7})},
+        {L"TO_ALARM30002", L"/PLC_Remote/RT3", ToAlarmInput({3})},
+        {L"DIAGNOSIS: 4302", L"/PLC_Line2/U7DIAG", DiagnosisInput({0x12, 0x34, 0xAB, 0xCD, 0, 0, 0, 0, 0, 0})},
+        {L"Alarm1", L"/Filler_PLC/U7SQ", UserAlarmInput({0x03})},
+        {L"Alarm2", L"/Filler_PLC/U7SQ", UserAlarmInput({0x05, 0xDC})},
+        {L"Alarm1", L"/Labeller_PLC/U7SQ", UserAlarmInput({0x00, 0x00, 0x01, 0x00})},
+        {L"DIAGNOSIS: 101", L"/Filler_PLC/USERDIAG", DiagnosisInput({0, 0, 0x00, 0x30, 0, 0, 0, 0, 0, 0})},
+        {L"TO_ALARM30001", L"/Labeller_PLC/RT2", ToAlarmInput({9})},
     };
     std::vector<DemoEvent> events;
     for (auto& event : all) {
         const std::wstring source = event.source;
         bool known = false;
         for (const auto& device : devices) known = known || source.rfind(L"/" + device + L"/", 0) == 0;
-        if (known) {
-            events.push_back(event);
-        } else {
-            VariantClear(&event.parameters.info);
-            VariantClear(&event.parameters.params);
-        }
+        if (known) events.push_back(std::move(event));
     }
-    events.push_back({L"Alarm17", L"/NoSuchDevice/U7SQ", {}});
+    events.push_back({L"Alarm17", L"/NoSuchDevice/U7SQ", EventInput{}});
     return events;
 }
 
@@ -265,12 +205,8 @@ void PrintEventServerView(IUnknown* object) {
     const std::vector<std::wstring> devices = DeviceNames(object);
     if (!devices.empty()) PrintMessageIds(a.Get(), (L"/" + devices.front() + L"/U7SQ").c_str());
 
-    std::vector<DemoEvent> events = ExampleEvents(devices);
+    const std::vector<DemoEvent> events = ExampleEvents(devices);
     for (LONG language : {0x0407L, 0x0409L}) ResolveBatch(b.Get(), events, language);
-    for (auto& event : events) {
-        VariantClear(&event.parameters.info);
-        VariantClear(&event.parameters.params);
-    }
 }
 
 std::string VariantText(VARIANT& value) {

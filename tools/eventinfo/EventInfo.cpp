@@ -19,6 +19,7 @@
 #include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
 #include "loading/ProjectLoad.h"
+#include "tools/common/EventInputs.h"
 #include "loading/XmlAccess.h"
 #include "tools/eventinfo/CommandLine.h"
 #include "tools/eventinfo/Lint.h"
@@ -392,43 +393,14 @@ std::vector<std::wstring> CategoryMessageIds(Session& session, int32_t categoryI
 
 // ---- resolve, languages -----------------------------------------------------
 
-SafeArray ByteArray(const std::vector<int32_t>& values) {
-    SafeArray array = SafeArray::CreateVector(VT_UI1, static_cast<ULONG>(values.size()));
-    SafeArrayData<BYTE> data(array.Get());
-    for (size_t i = 0; i < values.size(); ++i) data[i] = static_cast<BYTE>(values[i]);
-    return array;
-}
-
 // The event's paramInfo and params elements in the shape of its alarm type.
-void EventParameters(const std::wstring& message, const ResolveParameters& parameters, VARIANT* info, VARIANT* params) {
-    if (parameters.values.empty()) return;
-    if (parameters.integers) {
-        SafeArray values = SafeArray::CreateVector(VT_VARIANT, static_cast<ULONG>(parameters.values.size()));
-        {
-            SafeArrayData<VARIANT> data(values.Get());
-            for (size_t i = 0; i < parameters.values.size(); ++i) {
-                V_VT(&data[i]) = VT_I4;
-                V_I4(&data[i]) = parameters.values[i];
-            }
-        }
-        PutArray(params, VT_VARIANT, std::move(values));
-    } else if (_wcsnicmp(message.c_str(), L"DIAGNOSIS", 9) == 0) {
-        PutArray(params, VT_UI1, ByteArray(parameters.values));
-    } else {
-        SafeArray infoArray = SafeArray::CreateVector(VT_VARIANT, 1);
-        {
-            SafeArrayData<VARIANT> data(infoArray.Get());
-            V_VT(&data[0]) = VT_I4;
-            V_I4(&data[0]) = 1;
-        }
-        SafeArray valueArray = SafeArray::CreateVector(VT_VARIANT, 1);
-        {
-            SafeArrayData<VARIANT> data(valueArray.Get());
-            PutArray(&data[0], VT_UI1, ByteArray(parameters.values));
-        }
-        PutArray(info, VT_VARIANT, std::move(infoArray));
-        PutArray(params, VT_VARIANT, std::move(valueArray));
-    }
+EventInput EventParameters(const std::wstring& message, const ResolveParameters& parameters) {
+    if (parameters.values.empty()) return {};
+    if (parameters.integers) return ToAlarmInput(std::vector<LONG>(parameters.values.begin(), parameters.values.end()));
+    std::vector<BYTE> bytes;
+    for (int32_t value : parameters.values) bytes.push_back(static_cast<BYTE>(value));
+    if (_wcsnicmp(message.c_str(), L"DIAGNOSIS", 9) == 0) return DiagnosisInput(bytes);
+    return UserAlarmInput(bytes);
 }
 
 Report Resolve(Session& session, const CommandLine& line) {
@@ -451,14 +423,12 @@ Report Resolve(Session& session, const CommandLine& line) {
     Variant names, sources, infos, params;
     PutArray(names.Get(), VT_BSTR, MakeBstrArray({message}));
     PutArray(sources.Get(), VT_BSTR, MakeBstrArray({source}));
-    SafeArray infoArray = SafeArray::CreateVector(VT_VARIANT, 1);
-    SafeArray paramArray = SafeArray::CreateVector(VT_VARIANT, 1);
-    {
-        SafeArrayData<VARIANT> i(infoArray.Get()), p(paramArray.Get());
-        EventParameters(message, *parameters, &i[0], &p[0]);
-    }
-    PutArray(infos.Get(), VT_VARIANT, std::move(infoArray));
-    PutArray(params.Get(), VT_VARIANT, std::move(paramArray));
+    EventInput input = EventParameters(message, *parameters);
+    std::vector<Variant> info, param;
+    info.push_back(std::move(input.info));
+    param.push_back(std::move(input.params));
+    PutArray(infos.Get(), VT_VARIANT, MakeVariantArray(std::move(info)));
+    PutArray(params.Get(), VT_VARIANT, MakeVariantArray(std::move(param)));
 
     Variant reserved, alarmTypes, categoryIds, attributeIds, attributeValues, results;
     const HRESULT hr = model->ResolveEvents(handle, *line.language, *names.Get(), *sources.Get(), *infos.Get(),
