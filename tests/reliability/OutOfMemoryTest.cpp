@@ -116,41 +116,6 @@ constexpr char kProject[] = R"(<Root>
 </Root>)";
 constexpr wchar_t kCategories[] = L"[1048578,2097153,2097185]";
 
-// Input values, built with the platform's calls.
-Variant Number(LONG number) {
-    Variant value;
-    V_VT(value.Get()) = VT_I4;
-    V_I4(value.Get()) = number;
-    return value;
-}
-// A vector of copies of the items.
-template <class T>
-Variant InputVector(VARTYPE type, std::vector<T> items) {
-    Variant value;
-    V_VT(value.Get()) = static_cast<VARTYPE>(VT_ARRAY | type);
-    SAFEARRAY* array = V_ARRAY(value.Get()) = SafeArrayCreateVector(type, 0, static_cast<ULONG>(items.size()));
-    for (LONG k = 0; k < static_cast<LONG>(items.size()); ++k) {
-        if constexpr (std::is_same_v<T, const wchar_t*>) {
-            const Bstr text(items[k]);
-            SafeArrayPutElement(array, &k, text.Get());
-        } else if constexpr (std::is_same_v<T, Variant>) {
-            SafeArrayPutElement(array, &k, items[k].Get());
-        } else {
-            SafeArrayPutElement(array, &k, &items[k]);
-        }
-    }
-    return value;
-}
-Variant TextVector(std::vector<const wchar_t*> texts) { return InputVector(VT_BSTR, std::move(texts)); }
-Variant LongVector(std::vector<LONG> values) { return InputVector(VT_I4, std::move(values)); }
-Variant OctetVector(std::vector<uint8_t> values) { return InputVector(VT_UI1, std::move(values)); }
-template <class... T>
-Variant Items(T&&... items) {
-    std::vector<Variant> list;
-    (list.push_back(std::forward<T>(items)), ...);
-    return InputVector(VT_VARIANT, std::move(list));
-}
-
 bool IsEmpty(const VARIANT& value) { return V_VT(&value) == VT_EMPTY; }
 bool IsSentinel(const VARIANT& value) { return V_VT(&value) == VT_I4 && V_I4(&value) == kSentinel; }
 
@@ -229,7 +194,7 @@ LONG Subscribe(IEventModel* model) {
         {kUserAlarms, {-1, kSeverity, 5051}}, {kAxis, {-1}}, {kDiagnosis, {-1}}};
     for (const auto& [category, ids] : selections) {
         Variant results;
-        model->SelectAttributes(handle, category, *LongVector(ids), results.Get());
+        model->SelectAttributes(handle, category, *LongArray(ids), results.Get());
     }
     return handle;
 }
@@ -237,11 +202,11 @@ LONG Subscribe(IEventModel* model) {
 // A batch of a user alarm without and with parameters, a TO alarm, a
 // diagnosis event and a message that does not exist; resolved in German.
 struct Batch {
-    Variant names = TextVector({L"Alarm1", L"Alarm17", L"TO_ALARM30001", L"DIAGNOSIS: 4302", L"Alarm99"});
-    Variant sources = TextVector({L"/D1/U7SQ", L"/D1/U7SQ", L"/D1/RT5", L"/D1/U7DIAG", L"/D1/U7SQ"});
-    Variant infos = Items(Variant(), LongVector({1}), Variant(), Variant(), Variant());
-    Variant params = Items(Variant(), Items(OctetVector({0x01, 0x2C})), Items(Number(5), Number(7)),
-                           OctetVector({0x12, 0x34, 0xAB, 0xCD, 0, 0, 0, 0, 0, 0}), Variant());
+    Variant names = TextArray({L"Alarm1", L"Alarm17", L"TO_ALARM30001", L"DIAGNOSIS: 4302", L"Alarm99"});
+    Variant sources = TextArray({L"/D1/U7SQ", L"/D1/U7SQ", L"/D1/RT5", L"/D1/U7DIAG", L"/D1/U7SQ"});
+    Variant infos = Variants(Variant(), LongArray({1}), Variant(), Variant(), Variant());
+    Variant params = Variants(Variant(), Variants(ByteArray({0x01, 0x2C})), Variants(LongValue(5), LongValue(7)),
+                              ByteArray({0x12, 0x34, 0xAB, 0xCD, 0, 0, 0, 0, 0, 0}), Variant());
 };
 constexpr wchar_t kResolved[] =
     L"- [1,1,2,4,1] [2097153,2097153,2097185,1048578,2097153] [0,0,0,0,-2147024809] "
@@ -304,8 +269,8 @@ std::vector<Row> Rows(const Fixture& f) {
              auto model = Fresh<IEventModel>(f);
              LONG handle = 0;
              model->CreateSubscription(&handle);
-             Variant results, wanted = LongVector({kSeverity, -1, 4711});
-             model->SelectAttributes(handle, kUserAlarms, *LongVector({-1}), results.Get());
+             Variant results, wanted = LongArray({kSeverity, -1, 4711});
+             model->SelectAttributes(handle, kUserAlarms, *LongArray({-1}), results.Get());
              Outcome o;
              o.hr =
                  FailingAt(n, [&] { return model->SelectAttributes(handle, kUserAlarms, *wanted, results.Receive()); });
@@ -325,7 +290,7 @@ std::vector<Row> Rows(const Fixture& f) {
          [&](long n) {
              auto model = Fresh<IEventModel>(f);
              const LONG handle = Subscribe(model.Get());
-             Variant ids = Number(kSentinel);
+             Variant ids = LongValue(kSentinel);
              Outcome o;
              o.hr = FailingAt(n, [&] { return model->GetSelectedAttributes(handle, kUserAlarms, ids.Get()); });
              if (Injected())
@@ -402,7 +367,7 @@ std::vector<Row> Rows(const Fixture& f) {
                         [&f, bySource](long n) {
                             auto ids = Fresh<IEventMessageIds>(f);
                             const Bstr source(L"/D1/U7SQ");
-                            Variant out = Number(kSentinel);
+                            Variant out = LongValue(kSentinel);
                             Outcome o;
                             o.hr = FailingAt(n, [&] {
                                 return bySource ? ids->GetSourceMessageIds(source.Get(), out.Get())
@@ -477,7 +442,7 @@ std::vector<Row> Rows(const Fixture& f) {
                     return info->GetConnectionInfo(&devName, static_cast<tagConfigParams>(id), value, error);
                 });
             };
-            Variant value = Number(kSentinel);
+            Variant value = LongValue(kSentinel);
             tagIUMCErrors error = kNoError;
             const HRESULT normal = call(0, value.Get(), &error);
             const std::wstring expected = Show(*value) + L" " + std::to_wstring(error);
@@ -487,7 +452,7 @@ std::vector<Row> Rows(const Fixture& f) {
                             normal,
                             {E_OUTOFMEMORY},
                             [call, expected](long n) {
-                                Variant value = Number(kSentinel);
+                                Variant value = LongValue(kSentinel);
                                 tagIUMCErrors error = kNoError;
                                 Outcome o;
                                 o.hr = call(n, value.Get(), &error);
