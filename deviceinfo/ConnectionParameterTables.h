@@ -6,7 +6,6 @@
 // Plain C++ on purpose: the COM layer maps these values onto VARIANTs.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -142,20 +141,6 @@ constexpr bool RowsAreWellFormed() {
 static_assert(kParamCount == 30, "30 connection parameters");
 static_assert(RowsAreWellFormed(), "connection parameter rows: ids 1..30 in order, names complete and distinct");
 }  // namespace table_checks
-
-// Columns by id (index 0: no parameter) for readers that index by id.
-constexpr size_t kParamTableSize = kParamCount + 1;
-namespace table_columns {
-template <typename Field>
-constexpr auto Column(Field ConnectionParam::*field, Field none) {
-    std::array<Field, kParamTableSize> column{};
-    column[0] = none;
-    for (const ConnectionParam& row : kConnectionParams) column[static_cast<size_t>(row.id)] = row.*field;
-    return column;
-}
-}  // namespace table_columns
-inline constexpr auto s_paramAttributeNames = table_columns::Column(&ConnectionParam::attribute, u"");
-inline constexpr auto s_paramValueTypes = table_columns::Column(&ConnectionParam::valueType, kVtEmpty);
 
 // Transport access point bytes used instead of the attribute when the device
 // has a routing element: 01 00 for CONFIG_LOCSAP, 02 02 for CONFIG_REMSAP.

@@ -34,16 +34,6 @@ TEST(ConnectionParameterTables, IdOfEnumeratorNeedsTheExactSpelling) {
     }
 }
 
-TEST(ConnectionParameterTables, ColumnsByIdFollowTheRows) {
-    EXPECT_EQ(std::u16string(s_paramAttributeNames[0]), u"");
-    EXPECT_EQ(s_paramValueTypes[0], kVtEmpty);
-    for (const ConnectionParam& row : kConnectionParams) {
-        SCOPED_TRACE(row.enumerator);
-        EXPECT_EQ(s_paramAttributeNames[static_cast<size_t>(row.id)], row.attribute);
-        EXPECT_EQ(s_paramValueTypes[static_cast<size_t>(row.id)], row.valueType);
-    }
-}
-
 TEST(ConnectionParameterTables, RoutedTransportAccessPoints) {
     for (int32_t id = -1; id <= kLastParamId + 1; ++id) {
         SCOPED_TRACE("id " + std::to_string(id));

@@ -248,13 +248,14 @@ private:
         const HRESULT hr = m_umc->GetConnectionInfo(&text, static_cast<tagConfigParams>(id), value.Get(), &error);
         Check("GetConnectionInfo", hr, {S_OK, E_INVALIDARG, E_OUTOFMEMORY});
         if (hr == S_OK) {
-            const bool valid = deviceinfo::IsValidParamId(id);
+            const deviceinfo::ConnectionParam* param = deviceinfo::FindConnectionParam(id);
+            const bool valid = param != nullptr;
             if (!valid) Violate("GetConnectionInfo", "a parameter id outside 1 to 30 answered");
             if (error == IUMC_ERROR_XMLFILE_NOINFOAVAILABLE) {
                 if (!IsEmpty(*value)) Violate("GetConnectionInfo", "no info but a value");
             } else if (error != IUMC_OK) {
                 Violate("GetConnectionInfo", "pError out of set");
-            } else if (valid && V_VT(&*value) != deviceinfo::s_paramValueTypes[id]) {
+            } else if (valid && V_VT(&*value) != param->valueType) {
                 Violate("GetConnectionInfo", "value type differs from the parameter's type");
             }
         } else if (!IsSentinel(*value) || error != 77) {

@@ -272,8 +272,8 @@ private:
         std::vector<std::u16string> names = {u"Project",        u"CheckSum",  u"MPIDefault",
                                              u"CPUVersion",     u"SZLRepeat", u"SZLRead",
                                              u"TimeDifference", u"SubnetID",  u"ABORTCONNECTIONAFTER"};
-        for (size_t id = 1; id < deviceinfo::kParamTableSize; ++id)
-            names.emplace_back(deviceinfo::s_paramAttributeNames[id]);
+        for (const deviceinfo::ConnectionParam& param : deviceinfo::kConnectionParams)
+            names.emplace_back(param.attribute);
         return names;
     }
 
