@@ -168,3 +168,34 @@ TEST_F(PerUserRegistration, UnregistrationRemovesTheUserKeys) {
     EXPECT_EQ(CallDllInstall(TRUE, L"everyone"), E_INVALIDARG);
     EXPECT_TRUE(UserScriptKeys().empty());
 }
+
+// As for the machine: the ProgIDs stay while the other build has the class
+// registered for the user in its registry view, and go with the last build.
+TEST_F(PerUserRegistration, ProgIdsStayWhileTheOtherBuildHoldsTheClass) {
+    constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    const std::wstring serverKey = std::wstring(kClasses) + L"\\" + kClassKey + L"\\InprocServer32";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, serverKey.c_str(), 0, nullptr, 0, KEY_WRITE | kOtherView, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    const wchar_t marker[] = L"other build";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(marker), sizeof marker);
+    RegCloseKey(key);
+    wchar_t seen[64] = {};
+    DWORD size = sizeof seen;
+    RegGetValueW(HKEY_CURRENT_USER, serverKey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, seen, &size);
+    if (std::wstring(seen) == marker) GTEST_SKIP() << "the user's classes have one registry view here";
+
+    EXPECT_EQ(CallDllInstall(FALSE, L"user"), S_OK);
+    const KeyTree left = UserScriptKeys();
+    EXPECT_TRUE(left.count(std::wstring(kProgId) + L"|")) << "the other build still answers its ProgID";
+    EXPECT_TRUE(left.count(std::wstring(kVersionedProgId) + L"|"));
+    HKEY classes = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(kClasses) + L"\\CLSID").c_str(), 0,
+                            KEY_ALL_ACCESS | kOtherView, &classes),
+              ERROR_SUCCESS);
+    const std::wstring classId = std::wstring(kClassKey).substr(6);  // after "CLSID\\"
+    RegDeleteTreeW(classes, classId.c_str());
+    RegDeleteKeyW(classes, classId.c_str());
+    RegCloseKey(classes);
+}
