@@ -14,26 +14,27 @@ HRESULT EventInfoObj::CreateInstance(IUnknown* outer, REFIID riid, void** object
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer && riid != IID_IUnknown) return CLASS_E_NOAGGREGATION;
-    EventInfoObj* created = new (std::nothrow) EventInfoObj(outer);
-    if (!created) return E_OUTOFMEMORY;
-    // Hold the object while it is asked for the interface: a failed query
-    // destroys it again.
-    created->m_inner.AddRef();
-    const HRESULT hr = created->m_inner.QueryInterface(riid, object);
-    created->m_inner.Release();
-    return hr;
+    return Create(outer, nullptr, riid, object);
 }
 
 HRESULT EventInfoObj::CreateLoaded(const Project& project, REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    EventInfoObj* created = new (std::nothrow) EventInfoObj(nullptr);
+    return Create(nullptr, &project, riid, object);
+}
+
+HRESULT EventInfoObj::Create(IUnknown* outer, const Project* project, REFIID riid, void** object) {
+    EventInfoObj* created = new (std::nothrow) EventInfoObj(outer);
     if (!created) return E_OUTOFMEMORY;
+    // Hold the object while it is filled and asked for the interface: a
+    // failure destroys it again.
     created->m_inner.AddRef();
-    HRESULT hr = ComBoundary([&] {
-        created->m_project = project;
-        return S_OK;
-    });
+    HRESULT hr = S_OK;
+    if (project)
+        hr = ComBoundary([&] {
+            created->m_project = *project;
+            return S_OK;
+        });
     if (SUCCEEDED(hr)) hr = created->m_inner.QueryInterface(riid, object);
     created->m_inner.Release();
     return hr;

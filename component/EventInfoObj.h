@@ -87,6 +87,8 @@ private:
     EventInfoObj(const EventInfoObj&) = delete;
     EventInfoObj& operator=(const EventInfoObj&) = delete;
 
+    // A new object, holding a copy of the project when one is given.
+    static HRESULT Create(IUnknown* outer, const Project* project, REFIID riid, void** object);
     HRESULT InnerQueryInterface(REFIID riid, void** object);
 
     InnerUnknown m_inner{*this};

@@ -6,6 +6,7 @@
 #include "loading/ComValues.h"
 #include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
+#include "loading/TextConversion.h"
 #include "loading/XmlAccess.h"
 
 namespace {
@@ -55,7 +56,7 @@ STDMETHODIMP EventInfoObj::GetCategoryMessageIds(LONG categoryId, VARIANT* messa
 STDMETHODIMP EventInfoObj::GetSourceMessageIds(BSTR sourcePath, VARIANT* messageIds) {
     return ComBoundary([&] {
         const auto& sources = m_project.m_mapSourceCategories;
-        const auto source = sources.find(std::wstring(sourcePath ? sourcePath : L"", SysStringLen(sourcePath)));
+        const auto source = sources.find(std::wstring(BstrView(sourcePath)));
         if (source == sources.end()) return E_INVALIDARG;
         return GetCategoryMessageIds(source->second, messageIds);
     });

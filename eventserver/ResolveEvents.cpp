@@ -40,10 +40,8 @@ std::wstring PrimaryLanguageForm(std::wstring name) {
     return name;
 }
 
-std::wstring_view View(const BSTR* text) {
-    if (!text || !*text) return {};
-    return {*text, SysStringLen(*text)};
-}
+// The text of an array element; empty outside the array's bounds.
+std::wstring_view View(const BSTR* text) { return text ? BstrView(*text) : std::wstring_view(); }
 
 // Whether anyone can receive debug output: a debugger, or a debug-output
 // listener, which owns the "DBWIN_BUFFER_READY" event. Sending costs a round
