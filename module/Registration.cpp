@@ -183,35 +183,96 @@ HRESULT OpenClassesRoot(RegistrationScope scope, RegistryKey& userClasses, HKEY&
     return hr;
 }
 
-HRESULT RegisterTypeLibrary(HINSTANCE module, int resourceId, RegistrationScope scope) {
+struct LibraryIdentity {
+    GUID id;
+    WORD major;
+    WORD minor;
+    LCID locale;
+    SYSKIND system;
+};
+
+HRESULT ReadLibraryIdentity(ITypeLib* library, LibraryIdentity& identity) {
+    TLIBATTR* attributes = nullptr;
+    const HRESULT hr = library->GetLibAttr(&attributes);
+    if (FAILED(hr)) return hr;
+    identity = {attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
+                attributes->syskind};
+    library->ReleaseTLibAttr(attributes);
+    return S_OK;
+}
+
+// The universal marshaler, which makes the proxies a host in another
+// apartment calls through, looks a library up under locale 0 only, whatever
+// locale the library was registered under. So each library is registered a
+// second time there, beside its own locale.
+std::wstring LocaleNeutralKey(const LibraryIdentity& library) {
+    wchar_t libraryId[40] = {};
+    StringFromGUID2(library.id, libraryId, 40);
+    wchar_t version[16] = {};
+    swprintf(version, 16, L"%x.%x", library.major, library.minor);
+    return std::wstring(L"TypeLib\\") + libraryId + L"\\" + version + L"\\0";
+}
+
+const wchar_t* SystemKeyName(SYSKIND system) { return system == SYS_WIN64 ? L"win64" : L"win32"; }
+
+HRESULT WriteLocaleNeutralKey(HKEY classesRoot, const LibraryIdentity& library, const std::wstring& path) {
+    const std::wstring name = LocaleNeutralKey(library) + L"\\" + SystemKeyName(library.system);
+    RegistryKey key;
+    const HRESULT hr = FromWin32(
+        RegCreateKeyExW(classesRoot, name.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr));
+    if (FAILED(hr)) return hr;
+    return SetValue(key.Get(), nullptr, regscript::Value{regscript::Value::Kind::String, Utf8(path), 0});
+}
+
+// Removes this build's entry under locale 0, and the locale's key once the
+// other build's entry is gone too, so that the platform's unregistration
+// finds no locale left and removes the library's keys.
+HRESULT RemoveLocaleNeutralKey(HKEY classesRoot, const LibraryIdentity& library) {
+    const std::wstring name = LocaleNeutralKey(library);
+    DWORD entriesLeft = 0;
+    {
+        RegistryKey locale;
+        LSTATUS status = RegOpenKeyExW(classesRoot, name.c_str(), 0, KEY_READ | KEY_WRITE, locale.Receive());
+        if (status == ERROR_FILE_NOT_FOUND) return S_OK;
+        if (status != ERROR_SUCCESS) return FromWin32(status);
+        status = RegDeleteKeyW(locale.Get(), SystemKeyName(library.system));
+        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return FromWin32(status);
+        status = RegQueryInfoKeyW(locale.Get(), nullptr, nullptr, nullptr, &entriesLeft, nullptr, nullptr, nullptr,
+                                  nullptr, nullptr, nullptr, nullptr);
+        if (status != ERROR_SUCCESS) return FromWin32(status);
+    }
+    return entriesLeft == 0 ? FromWin32(DeleteTree(classesRoot, name)) : S_OK;
+}
+
+HRESULT RegisterTypeLibrary(HINSTANCE module, int resourceId, RegistrationScope scope, HKEY classesRoot) {
     const std::wstring path = TypeLibraryPath(module, resourceId);
     Microsoft::WRL::ComPtr<ITypeLib> library;
-    const HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+    LibraryIdentity identity{};
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+    if (SUCCEEDED(hr)) hr = ReadLibraryIdentity(library.Get(), identity);
     if (FAILED(hr)) return hr;
     std::wstring writablePath = path;  // the API takes a non-const string
     const auto registerLibrary = scope == RegistrationScope::User ? RegisterTypeLibForUser : RegisterTypeLib;
-    return registerLibrary(library.Get(), &writablePath[0], nullptr);
+    hr = registerLibrary(library.Get(), &writablePath[0], nullptr);
+    if (FAILED(hr)) return hr;
+    return WriteLocaleNeutralKey(classesRoot, identity, path);
 }
 
-HRESULT UnregisterTypeLibrary(HINSTANCE module, int resourceId, RegistrationScope scope) {
+HRESULT UnregisterTypeLibrary(HINSTANCE module, int resourceId, RegistrationScope scope, HKEY classesRoot) {
     const std::wstring path = TypeLibraryPath(module, resourceId);
     Microsoft::WRL::ComPtr<ITypeLib> library;
+    LibraryIdentity identity{};
     HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+    if (SUCCEEDED(hr)) hr = ReadLibraryIdentity(library.Get(), identity);
+    if (SUCCEEDED(hr)) hr = RemoveLocaleNeutralKey(classesRoot, identity);
     if (FAILED(hr)) return hr;
-    TLIBATTR* attributes = nullptr;
-    hr = library->GetLibAttr(&attributes);
-    if (FAILED(hr)) return hr;
-    const GUID libraryId = attributes->guid;
-    const WORD major = attributes->wMajorVerNum;
-    const WORD minor = attributes->wMinorVerNum;
-    const LCID locale = attributes->lcid;
-    const SYSKIND system = attributes->syskind;
-    library->ReleaseTLibAttr(attributes);
     // A library that is not registered is already in the wanted state.
     Bstr registeredPath;
-    if (FAILED(QueryPathOfRegTypeLib(libraryId, major, minor, locale, registeredPath.Receive()))) return S_OK;
+    if (FAILED(QueryPathOfRegTypeLib(identity.id, identity.major, identity.minor, identity.locale,
+                                     registeredPath.Receive())))
+        return S_OK;
     const auto unregisterLibrary = scope == RegistrationScope::User ? UnRegisterTypeLibForUser : UnRegisterTypeLib;
-    return unregisterLibrary(libraryId, major, minor, locale, system);
+    return unregisterLibrary(identity.id, identity.major, identity.minor, identity.locale, identity.system);
 }
 
 }  // namespace
@@ -223,8 +284,8 @@ HRESULT RegisterModule(HINSTANCE module, RegistrationScope scope) {
     HRESULT hr = LoadScript(module, script);
     if (SUCCEEDED(hr)) hr = OpenClassesRoot(scope, userClasses, classesRoot);
     if (SUCCEEDED(hr)) hr = ForEachRoot(script, classesRoot, WriteKey);
-    if (SUCCEEDED(hr)) hr = RegisterTypeLibrary(module, TYPELIB_COMPONENT, scope);
-    if (SUCCEEDED(hr)) hr = RegisterTypeLibrary(module, TYPELIB_EVENT_SERVER, scope);
+    if (SUCCEEDED(hr)) hr = RegisterTypeLibrary(module, TYPELIB_COMPONENT, scope, classesRoot);
+    if (SUCCEEDED(hr)) hr = RegisterTypeLibrary(module, TYPELIB_EVENT_SERVER, scope, classesRoot);
     return hr;
 }
 
@@ -237,8 +298,8 @@ HRESULT UnregisterModule(HINSTANCE module, RegistrationScope scope) {
     if (SUCCEEDED(hr)) hr = ForEachRoot(script, classesRoot, RemoveKeyOfThisView);
     // The ProgIDs name the class for both builds: they go with the last one.
     if (SUCCEEDED(hr) && !ClassRegisteredInOtherView(scope)) hr = ForEachRoot(script, classesRoot, RemoveSharedKey);
-    const HRESULT component = UnregisterTypeLibrary(module, TYPELIB_COMPONENT, scope);
-    const HRESULT server = UnregisterTypeLibrary(module, TYPELIB_EVENT_SERVER, scope);
+    const HRESULT component = UnregisterTypeLibrary(module, TYPELIB_COMPONENT, scope, classesRoot);
+    const HRESULT server = UnregisterTypeLibrary(module, TYPELIB_EVENT_SERVER, scope, classesRoot);
     if (SUCCEEDED(hr)) hr = FAILED(component) ? component : server;
     return hr;
 }

@@ -9,6 +9,7 @@ namespace {
 constexpr wchar_t kClsidKey[] = L"CLSID\\{2BA94B3B-4AC6-40B7-83BB-FEE9F178FA04}";
 constexpr wchar_t kLibId[] = L"{140A8FBB-7C06-42A3-A822-3B03F9055F55}";
 const GUID kServerLibId = {0xFD8DD9CF, 0xF681, 0x41FD, {0x9D, 0x59, 0x6E, 0xF9, 0x90, 0x2B, 0xDE, 0x8E}};
+constexpr wchar_t kServerLibIdText[] = L"{FD8DD9CF-F681-41FD-9D59-6EF9902BDE8E}";
 
 bool KeyExists(const std::wstring& path) {
     HKEY key = nullptr;
@@ -66,10 +67,17 @@ TEST_F(Registration, WritesProgIdsClassKeyAndTypeLibraries) {
     }
     EXPECT_TRUE(KeyExists(std::wstring(kClsidKey) + L"\\Programmable"));
 
-    // Registered under locale 0x409 only.
-    EXPECT_TRUE(TypeLibraryLoads(LIBID_IEVENTINFOSERVERLib, 0x409));
-    EXPECT_FALSE(TypeLibraryLoads(LIBID_IEVENTINFOSERVERLib, 0));
-    EXPECT_TRUE(TypeLibraryLoads(kServerLibId, 0x409));
+    // Registered under the libraries' own locale, and under locale 0 for the
+    // marshaler of calls from other apartments.
+    for (const GUID* library : {&LIBID_IEVENTINFOSERVERLib, &kServerLibId}) {
+        for (LCID locale : {0x409, 0}) EXPECT_TRUE(TypeLibraryLoads(*library, locale)) << locale;
+        TLIBATTR* attributes = nullptr;
+        ComPtr<ITypeLib> loaded;
+        ASSERT_EQ(LoadRegTypeLib(*library, 1, 0, 0, &loaded), S_OK);
+        ASSERT_EQ(loaded->GetLibAttr(&attributes), S_OK);
+        EXPECT_EQ(attributes->lcid, 0x409u);
+        loaded->ReleaseTLibAttr(attributes);
+    }
 }
 
 TEST_F(Registration, ResolvesBothProgIdsToTheClass) {
@@ -87,8 +95,8 @@ TEST_F(Registration, UnregistrationRemovesWhatWasWrittenButKeepsClsidRoot) {
     EXPECT_FALSE(KeyExists(L"CorvalisEventInfo.EventInfoObj"));
     EXPECT_FALSE(KeyExists(kClsidKey));
     EXPECT_TRUE(KeyExists(L"CLSID"));
-    EXPECT_FALSE(TypeLibraryLoads(LIBID_IEVENTINFOSERVERLib, 0x409));
-    EXPECT_FALSE(TypeLibraryLoads(kServerLibId, 0x409));
+    for (const wchar_t* library : {kLibId, kServerLibIdText})
+        EXPECT_FALSE(KeyExists(std::wstring(L"TypeLib\\") + library));
     CLSID clsid{};
     EXPECT_NE(CLSIDFromProgID(kProgId, &clsid), S_OK);
 
@@ -146,6 +154,27 @@ TEST_F(Registration, ProgIdsStayWhileTheOtherBuildHoldsTheClass) {
         EXPECT_EQ(ValueText(std::wstring(kProgId) + L"\\CurVer"), kVersionedProgId);
         removeOtherClassKey();
     }
+}
+
+// Side by side, each build has its own entry under locale 0 (see above):
+// unregistering one build leaves the other's entry, and the library's key.
+TEST_F(Registration, LocaleNeutralEntryOfTheOtherBuildStays) {
+    ASSERT_EQ(RegisterComponent(), S_OK);
+    const bool wide = sizeof(void*) == 8;
+    const std::wstring library = std::wstring(L"TypeLib\\") + kServerLibIdText;
+    const std::wstring own = library + L"\\1.0\\0\\" + (wide ? L"win64" : L"win32");
+    const std::wstring other = library + L"\\1.0\\0\\" + (wide ? L"win32" : L"win64");
+    EXPECT_EQ(_wcsicmp(ValueText(own).c_str(), (ComponentDllPath() + L"\\2").c_str()), 0);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, other.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    ASSERT_EQ(UnregisterComponent(), S_OK);
+    EXPECT_FALSE(KeyExists(own));
+    EXPECT_TRUE(KeyExists(other));
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, library.c_str());
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, library.c_str());
 }
 
 TEST(Resources, GermanStringTable) {

@@ -154,9 +154,26 @@ TEST_F(PerUserRegistration, CreatesByProgIdThroughCom) {
     EXPECT_EQ(object->CreateSubscription(&handle), S_OK);
 }
 
+// The marshaler's entry under locale 0 (see the machine-wide registration)
+// is in the user's classes with the rest, and goes with it.
+KeyTree UserLocaleNeutralKeys() {
+    KeyTree tree;
+    HKEY classes = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kClasses, 0, KEY_READ, &classes) != ERROR_SUCCESS) return tree;
+    for (const wchar_t* library :
+         {L"{140A8FBB-7C06-42A3-A822-3B03F9055F55}", L"{FD8DD9CF-F681-41FD-9D59-6EF9902BDE8E}"}) {
+        const std::wstring key = std::wstring(L"TypeLib\\") + library + L"\\1.0\\0";
+        Collect(classes, key, key, tree);
+    }
+    RegCloseKey(classes);
+    return tree;
+}
+
 TEST_F(PerUserRegistration, UnregistrationRemovesTheUserKeys) {
+    EXPECT_EQ(UserLocaleNeutralKeys().size(), 4u) << "two libraries, each a locale key and its platform's key";
     ASSERT_EQ(RunRegsvr32(L"/u /n /i:user"), 0u);
     EXPECT_TRUE(UserScriptKeys().empty());
+    EXPECT_TRUE(UserLocaleNeutralKeys().empty());
     EXPECT_FALSE(TypeLibrariesLoad());
     HKEY classes = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(kClasses) + L"\\CLSID").c_str(), 0, KEY_READ, &classes),
