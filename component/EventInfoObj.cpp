@@ -4,6 +4,7 @@
 
 #include "component/ComBoundary.h"
 #include "component/ModuleState.h"
+#include "component/TypeInfoCache.h"
 #include "loading/ProjectLoad.h"
 
 EventInfoObj::EventInfoObj(IUnknown* outer) : m_controllingUnknown(outer ? outer : &m_inner) { module_state::Lock(); }
@@ -44,11 +45,20 @@ HRESULT EventInfoObj::Create(IUnknown* outer, const Project* project, REFIID rii
 // error raised while loading is E_UNEXPECTED.
 STDMETHODIMP EventInfoObj::ParseXML(BSTR) {
     return ComBoundary(
-        [&] {
+        {__uuidof(IEventInfoInit), L"ParseXML"},
+        [&]() -> CallResult {
             m_messages.Clear();
-            return LoadProjectNamedByRegistry(m_project);
+            const HRESULT hr = LoadProjectNamedByRegistry(m_project);
+            if (FAILED(hr)) return {hr, m_project.m_loadFailure};
+            return hr;
         },
         E_UNEXPECTED);
+}
+
+STDMETHODIMP EventInfoObj::InterfaceSupportsErrorInfo(REFIID riid) { return ReportsErrors(riid) ? S_OK : S_FALSE; }
+
+STDMETHODIMP EventInfoObj::GetClassInfo(ITypeInfo** typeInfo) {
+    return type_info_cache::GetDispatchTypeInfo(CLSID_EventInfoObj, typeInfo);
 }
 
 STDMETHODIMP EventInfoObj::QueryInterface(REFIID riid, void** object) {
@@ -76,6 +86,10 @@ HRESULT EventInfoObj::InnerQueryInterface(REFIID riid, void** object) {
         found = static_cast<IUMCInfo*>(this);
     } else if (riid == __uuidof(IEventInfoInit)) {
         found = static_cast<IEventInfoInit*>(this);
+    } else if (riid == IID_ISupportErrorInfo) {
+        found = static_cast<ISupportErrorInfo*>(this);
+    } else if (riid == IID_IProvideClassInfo) {
+        found = static_cast<IProvideClassInfo*>(this);
     } else {
         return E_NOINTERFACE;
     }

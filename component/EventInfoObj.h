@@ -3,11 +3,13 @@
 // The component's one class: it holds one loaded project file and the
 // tables built from it, and answers the event server (interfaces A and B),
 // configuration clients (IUMCInfo), loads (IEventInfoInit) and display-name
-// binding (IParseDisplayName).
+// binding (IParseDisplayName), and tells hosts about itself (its class's
+// type information, and which interfaces leave error objects).
 
 #include <windows.h>
 #include <msxml2.h>
 #include <oaidl.h>
+#include <ocidl.h>
 #include <wrl/client.h>
 
 #include "IEventInfoServer.h"
@@ -20,7 +22,9 @@ class EventInfoObj final : public IParseDisplayName,
                            public DispatchImpl<IEventMessageIds>,
                            public DispatchImpl<IEventModel>,
                            public DispatchImpl<IUMCInfo>,
-                           public IEventInfoInit {
+                           public IEventInfoInit,
+                           public ISupportErrorInfo,
+                           public IProvideClassInfo {
 public:
     // Creates an object: with an outer unknown the aggregatable form,
     // otherwise the plain one.
@@ -67,6 +71,12 @@ public:
 
     // IEventInfoInit
     STDMETHODIMP ParseXML(BSTR XMLFile) override;
+
+    // ISupportErrorInfo
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
+
+    // IProvideClassInfo: the class as the type library describes it.
+    STDMETHODIMP GetClassInfo(ITypeInfo** typeInfo) override;
 
 private:
     // The object's own IUnknown, which owns its lifetime; when the object is

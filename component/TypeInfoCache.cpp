@@ -87,11 +87,11 @@ HRESULT Hand(const ComPtr<ITypeInfo>& typeInfo, ITypeInfo** out) {
 
 }  // namespace
 
-HRESULT GetDispatchTypeInfo(REFIID iid, ITypeInfo** typeInfo) {
+HRESULT GetDispatchTypeInfo(REFGUID id, ITypeInfo** typeInfo) {
     if (!typeInfo) return E_POINTER;
     *typeInfo = nullptr;
     CachedTypeInfo entry;
-    const HRESULT hr = TheCache().Get(iid, entry);
+    const HRESULT hr = TheCache().Get(id, entry);
     return FAILED(hr) ? hr : Hand(entry.dispatch, typeInfo);
 }
 

@@ -9,9 +9,10 @@
 // apartments may ask at the same time.
 namespace type_info_cache {
 
-// The interface's description as the type library lists it (for a dual
-// interface, its dispatch side), handed to IDispatch::GetTypeInfo callers.
-HRESULT GetDispatchTypeInfo(REFIID iid, ITypeInfo** typeInfo);
+// The description of an interface or of the class as the type library lists
+// it (for a dual interface, its dispatch side), handed to
+// IDispatch::GetTypeInfo and IProvideClassInfo::GetClassInfo callers.
+HRESULT GetDispatchTypeInfo(REFGUID id, ITypeInfo** typeInfo);
 
 // The vtable side of the interface, which ITypeInfo::Invoke calls through.
 HRESULT GetInvokeTypeInfo(REFIID iid, ITypeInfo** typeInfo);

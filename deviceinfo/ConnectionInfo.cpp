@@ -130,17 +130,20 @@ void ConvertValueText(const ConnectionParam& param, const std::wstring& text, bo
 
 STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR* DevName, tagConfigParams ParamID, VARIANT* ParamValue,
                                              tagIUMCErrors* pError) {
-    if (!DevName || !ParamValue || !pError) return E_POINTER;
-    return ComBoundary([&] {
+    return ComBoundary({__uuidof(IUMCInfo), L"GetConnectionInfo"}, [&] {
+        if (!DevName || !ParamValue || !pError) Fail(E_POINTER, L"one of the arguments is a null pointer");
         if (!m_project.m_pDocument) ParseXML(nullptr);
         const ElementIndex& elements = m_project.m_elementIndex;
         const DomNode device = FindElementNamed(elements, BstrView(*DevName));
-        if (!device) return E_INVALIDARG;
+        if (!device) Fail(E_INVALIDARG, NoDevice(*DevName));
         const ConnectionParam* param = FindConnectionParam(static_cast<int32_t>(ParamID));
-        if (!param) return E_INVALIDARG;
+        if (!param)
+            Fail(E_INVALIDARG, L"the argument ParamID " + std::to_wstring(ParamID) + L" names no connection parameter");
 
         RoutingOverride routing = GuardedRoutingOverride(elements, device.Get(), ParamID);
-        if (routing.kind == RoutingOverride::Refused) return E_INVALIDARG;
+        if (routing.kind == RoutingOverride::Refused)
+            Fail(E_INVALIDARG, L"the routing information of device '" + std::wstring(BstrView(*DevName)) +
+                                   L"' gives no value for parameter " + std::to_wstring(ParamID));
         std::wstring text;
         if (routing.kind == RoutingOverride::Value) {
             text = std::move(routing.text);

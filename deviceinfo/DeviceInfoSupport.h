@@ -9,10 +9,12 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "component/ComBoundary.h"
 #include "loading/ComValues.h"
 #include "loading/TextConversion.h"
 #include "loading/ElementIndex.h"
@@ -28,5 +30,17 @@ inline DomNode FindElementNamed(const ElementIndex& elements, std::wstring_view 
 
 // An output VARIANT the caller marked as unusable.
 inline bool IsRefusedOutput(const VARIANT* value) { return V_VT(value) == VT_ERROR || V_VT(value) == VT_NULL; }
+
+inline void RefuseOutputs(std::initializer_list<const VARIANT*> outputs) {
+    for (const VARIANT* output : outputs) {
+        if (IsRefusedOutput(output))
+            Fail(E_INVALIDARG, L"an output argument holds VT_ERROR or VT_NULL, which marks it as not to be written");
+    }
+}
+
+// A device is the one element with its name as tag name.
+inline std::wstring NoDevice(BSTR name) {
+    return L"the project has no device '" + std::wstring(BstrView(name)) + L"': no single element has that tag name";
+}
 
 }  // namespace deviceinfo

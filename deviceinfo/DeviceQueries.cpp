@@ -47,24 +47,23 @@ TechnologyObjects CollectTechnologyObjects(IXMLDOMNode* device, bool runtimeName
 
 STDMETHODIMP EventInfoObj::GetDevices(VARIANT* DevNames, VARIANT* CheckSums, VARIANT* PBAddrs,
                                       tagAlarmTypes* AlarmSelection, tagIUMCErrors* pError) {
-    if (!DevNames || !CheckSums || !PBAddrs || !AlarmSelection || !pError) return E_POINTER;
-    for (const VARIANT* output : {DevNames, CheckSums, PBAddrs}) {
-        if (IsRefusedOutput(output)) return E_INVALIDARG;
-    }
-    // The first query of a never-loaded object loads the file; a failed load
-    // shows as a document without root below.
-    if (!m_project.m_pDocument) ParseXML(nullptr);
-    *AlarmSelection = static_cast<tagAlarmTypes>(m_project.m_model.m_alarmTypes);
-    *pError = IUMC_OK;
-    return ComBoundary([&] {
+    return ComBoundary({__uuidof(IUMCInfo), L"GetDevices"}, [&] {
+        if (!DevNames || !CheckSums || !PBAddrs || !AlarmSelection || !pError)
+            Fail(E_POINTER, L"one of the arguments is a null pointer");
+        RefuseOutputs({DevNames, CheckSums, PBAddrs});
+        // The first query of a never-loaded object loads the file; a failed
+        // load shows as a document without root below.
+        if (!m_project.m_pDocument) ParseXML(nullptr);
+        *AlarmSelection = static_cast<tagAlarmTypes>(m_project.m_model.m_alarmTypes);
+        *pError = IUMC_OK;
         if (!m_project.m_pDocument || !DocumentRoot(m_project.m_pDocument.Get())) {
             *pError = IUMC_ERROR_XMLFILE_GENERAL;
-            return E_FAIL;
+            Fail(E_FAIL, L"no project is loaded: " + m_project.m_loadFailure);
         }
         const DomNode devices = FindElementNamed(m_project.m_elementIndex, L"DEVICES");
         if (!devices) {
             *pError = IUMC_ERROR_XMLFILE_DEVICE;
-            return E_FAIL;
+            Fail(E_FAIL, L"the project has no single element named DEVICES");
         }
         long count = 0;
         std::vector<std::wstring> names, checkSums, addresses;
@@ -87,16 +86,16 @@ STDMETHODIMP EventInfoObj::GetDevices(VARIANT* DevNames, VARIANT* CheckSums, VAR
 }
 
 STDMETHODIMP EventInfoObj::GetTOs(BSTR DevName, VARIANT* TONames, VARIANT* RTAddrs, tagIUMCErrors* pError) {
-    if (!TONames || !RTAddrs || !pError) return E_POINTER;
-    for (VARIANT* output : {TONames, RTAddrs}) {
-        if (IsRefusedOutput(output)) return E_INVALIDARG;
-        VariantInit(output);
-    }
-    if (!m_project.m_pDocument) ParseXML(nullptr);
-    *pError = IUMC_OK;
-    return ComBoundary([&] {
+    return ComBoundary({__uuidof(IUMCInfo), L"GetTOs"}, [&] {
+        if (!TONames || !RTAddrs || !pError) Fail(E_POINTER, L"one of the arguments is a null pointer");
+        for (VARIANT* output : {TONames, RTAddrs}) {
+            RefuseOutputs({output});
+            VariantInit(output);
+        }
+        if (!m_project.m_pDocument) ParseXML(nullptr);
+        *pError = IUMC_OK;
         const DomNode device = FindElementNamed(m_project.m_elementIndex, BstrView(DevName));
-        if (!device) return E_INVALIDARG;
+        if (!device) Fail(E_INVALIDARG, NoDevice(DevName));
         const TechnologyObjects tos = CollectTechnologyObjects(device.Get(), false);
         SafeArray nameArray = MakeBstrArray(tos.names);
         SafeArray addressArray = MakeBstrArray(tos.addresses);
@@ -111,16 +110,16 @@ STDMETHODIMP EventInfoObj::GetTOs(BSTR DevName, VARIANT* TONames, VARIANT* RTAdd
 
 STDMETHODIMP EventInfoObj::GetTOsWithTypes(BSTR DevName, VARIANT* TONames, VARIANT* RTAddrs, VARIANT* TypeIDs,
                                            tagIUMCErrors* pError) {
-    if (!TONames || !RTAddrs || !TypeIDs || !pError) return E_POINTER;
-    for (VARIANT* output : {TONames, RTAddrs, TypeIDs}) {
-        if (IsRefusedOutput(output)) return E_INVALIDARG;
-        VariantClear(output);
-    }
-    if (!m_project.m_pDocument) ParseXML(nullptr);
-    *pError = IUMC_OK;
-    return ComBoundary([&] {
+    return ComBoundary({__uuidof(IUMCInfo), L"GetTOsWithTypes"}, [&] {
+        if (!TONames || !RTAddrs || !TypeIDs || !pError) Fail(E_POINTER, L"one of the arguments is a null pointer");
+        for (VARIANT* output : {TONames, RTAddrs, TypeIDs}) {
+            RefuseOutputs({output});
+            VariantClear(output);
+        }
+        if (!m_project.m_pDocument) ParseXML(nullptr);
+        *pError = IUMC_OK;
         const DomNode device = FindElementNamed(m_project.m_elementIndex, BstrView(DevName));
-        if (!device) return E_INVALIDARG;
+        if (!device) Fail(E_INVALIDARG, NoDevice(DevName));
         const TechnologyObjects tos = CollectTechnologyObjects(device.Get(), true);
         SafeArray nameArray = MakeBstrArray(tos.names);
         SafeArray addressArray = MakeBstrArray(tos.addresses);

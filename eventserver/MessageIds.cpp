@@ -6,6 +6,7 @@
 #include "loading/ComValues.h"
 #include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
+#include "eventserver/Refusals.h"
 #include "loading/TextConversion.h"
 #include "loading/XmlAccess.h"
 
@@ -23,21 +24,15 @@ std::vector<std::wstring> MessageElementNames(IXMLDOMNode* category) {
     return names;
 }
 
-}  // namespace
+// The message ids of a category into the caller's VARIANT.
+HRESULT PutCategoryMessageIds(const EventModelTables& model, LONG categoryId, VARIANT* messageIds) {
+    if (!messageIds) Fail(E_POINTER, L"the argument messageIds is a null pointer");
+    if (V_VT(messageIds) == VT_ERROR || V_VT(messageIds) == VT_NULL)
+        Fail(E_INVALIDARG, L"the argument messageIds holds VT_ERROR or VT_NULL, which is not an output");
+    const auto category = model.m_mapCategories.find(categoryId);
+    if (category == model.m_mapCategories.end()) Fail(E_INVALIDARG, NoCategory(categoryId));
 
-STDMETHODIMP EventInfoObj::GetCategoryMessageIds(LONG categoryId, VARIANT* messageIds) {
-    if (!messageIds) return E_POINTER;
-    if (V_VT(messageIds) == VT_ERROR || V_VT(messageIds) == VT_NULL) return E_INVALIDARG;
-    const auto& categories = m_project.m_model.m_mapCategories;
-    const auto category = categories.find(categoryId);
-    if (category == categories.end()) return E_INVALIDARG;
-
-    std::vector<std::wstring> names;
-    const HRESULT read = ComBoundary([&] {
-        names = MessageElementNames(category->second.node.Get());
-        return S_OK;
-    });
-    if (FAILED(read)) return read;
+    const std::vector<std::wstring> names = MessageElementNames(category->second.node.Get());
     // The output is overwritten, not cleared: the caller's earlier value is
     // not ours to release. An array that cannot be made empties it.
     const HRESULT made = ComBoundary([&] {
@@ -48,26 +43,41 @@ STDMETHODIMP EventInfoObj::GetCategoryMessageIds(LONG categoryId, VARIANT* messa
     });
     if (FAILED(made)) {
         VariantInit(messageIds);
-        return E_OUTOFMEMORY;
+        Fail(E_OUTOFMEMORY, {});
     }
     return S_OK;
 }
 
+}  // namespace
+
+STDMETHODIMP EventInfoObj::GetCategoryMessageIds(LONG categoryId, VARIANT* messageIds) {
+    return ComBoundary({__uuidof(IEventMessageIds), L"GetCategoryMessageIds"},
+                       [&] { return PutCategoryMessageIds(m_project.m_model, categoryId, messageIds); });
+}
+
 STDMETHODIMP EventInfoObj::GetSourceMessageIds(BSTR sourcePath, VARIANT* messageIds) {
-    return ComBoundary([&] {
+    return ComBoundary({__uuidof(IEventMessageIds), L"GetSourceMessageIds"}, [&] {
         const auto& sources = m_project.m_mapSourceCategories;
         const auto source = sources.find(std::wstring(BstrView(sourcePath)));
-        if (source == sources.end()) return E_INVALIDARG;
-        return GetCategoryMessageIds(source->second, messageIds);
+        if (source == sources.end())
+            Fail(E_INVALIDARG, L"the project has no event source '" + std::wstring(BstrView(sourcePath)) + L"'");
+        return PutCategoryMessageIds(m_project.m_model, source->second, messageIds);
     });
 }
 
 STDMETHODIMP EventInfoObj::GetSubMessageIds(LONG, VARIANT* subMessageIds) {
-    if (!subMessageIds) return E_POINTER;
-    VariantClear(subMessageIds);
-    // VariantClear leaves a VARIANT of a type it does not know as it was.
-    VariantInit(subMessageIds);
-    return S_OK;
+    return ComBoundary({__uuidof(IEventMessageIds), L"GetSubMessageIds"}, [&] {
+        if (!subMessageIds) Fail(E_POINTER, L"the argument subMessageIds is a null pointer");
+        VariantClear(subMessageIds);
+        // VariantClear leaves a VARIANT of a type it does not know as it was.
+        VariantInit(subMessageIds);
+        return S_OK;
+    });
 }
 
-STDMETHODIMP EventInfoObj::QueryUnsupported(VARIANT* argument) { return argument ? E_NOTIMPL : E_POINTER; }
+STDMETHODIMP EventInfoObj::QueryUnsupported(VARIANT* argument) {
+    return ComBoundary({__uuidof(IEventMessageIds), L"QueryUnsupported"}, [&]() -> HRESULT {
+        if (!argument) Fail(E_POINTER, L"the argument is a null pointer");
+        Fail(E_NOTIMPL, L"this query is not supported");
+    });
+}

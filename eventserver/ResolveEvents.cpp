@@ -8,6 +8,7 @@
 #include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
 #include "eventserver/EventParameters.h"
+#include "eventserver/Refusals.h"
 #include "eventserver/MessageIndex.h"
 #include "eventserver/MessageNumber.h"
 #include "loading/TextConversion.h"
@@ -276,17 +277,20 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
                                          VARIANT paramInfo, VARIANT params, VARIANT* reserved, VARIANT* alarmTypes,
                                          VARIANT* categoryIds, VARIANT* attributeIds, VARIANT* attributeValues,
                                          VARIANT* results) {
-    if (!reserved || !alarmTypes || !categoryIds || !attributeIds || !attributeValues || !results) return E_INVALIDARG;
-    for (VARIANT* output : {reserved, alarmTypes, categoryIds, attributeIds, attributeValues, results})
-        VariantInit(output);
+    return ComBoundary({__uuidof(IEventModel), L"ResolveEvents"}, [&] {
+        if (!reserved || !alarmTypes || !categoryIds || !attributeIds || !attributeValues || !results)
+            Fail(E_INVALIDARG, L"one of the output arguments is a null pointer");
+        for (VARIANT* output : {reserved, alarmTypes, categoryIds, attributeIds, attributeValues, results})
+            VariantInit(output);
 
-    if (V_VT(&messageNames) == VT_EMPTY) return CheckLanguage(m_project.m_model, language);
-    if (!m_subscriptions.Find(handle)) return E_INVALIDARG;
-    if (!IsTextVector(messageNames) || !IsTextVector(sources)) return E_INVALIDARG;
+        if (V_VT(&messageNames) == VT_EMPTY) return CheckLanguage(m_project.m_model, language);
+        if (!m_subscriptions.Find(handle)) Fail(E_INVALIDARG, NoSubscription(handle));
+        if (!IsTextVector(messageNames) || !IsTextVector(sources))
+            Fail(E_INVALIDARG, L"the arguments messageNames and sources must both be arrays of strings");
 
-    return ComBoundary([&] {
         const EventBatch batch(messageNames, sources, paramInfo, params);
-        if (!batch.names.Valid() || !batch.paths.Valid()) return E_INVALIDARG;
+        if (!batch.names.Valid() || !batch.paths.Valid())
+            Fail(E_INVALIDARG, L"the argument messageNames or sources is not a readable vector of strings");
 
         const LONG lowerBound = batch.names.LowerBound();
         const ULONG count = batch.names.Count();

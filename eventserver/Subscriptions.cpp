@@ -3,6 +3,7 @@
 #include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
 #include "eventserver/EventParameters.h"
+#include "eventserver/Refusals.h"
 #include "loading/ComValues.h"
 
 namespace {
@@ -12,24 +13,28 @@ constexpr HRESULT kAttributeNotInCategory = static_cast<HRESULT>(0x80040206);
 }  // namespace
 
 STDMETHODIMP EventInfoObj::CreateSubscription(LONG* handle) {
-    if (!handle) return E_POINTER;
-    return ComBoundary([&] {
+    return ComBoundary({__uuidof(IEventModel), L"CreateSubscription"}, [&] {
+        if (!handle) Fail(E_POINTER, L"the argument handle is a null pointer");
         const std::optional<int32_t> created = m_subscriptions.Create();
-        if (!created) return E_OUTOFMEMORY;
+        if (!created) Fail(E_OUTOFMEMORY, L"every subscription handle is taken");
         *handle = *created;
         return S_OK;
     });
 }
 
 STDMETHODIMP EventInfoObj::DeleteSubscription(LONG handle) {
-    return ComBoundary([&] { return m_subscriptions.Delete(handle) ? S_OK : E_INVALIDARG; });
+    return ComBoundary({__uuidof(IEventModel), L"DeleteSubscription"}, [&] {
+        if (!m_subscriptions.Delete(handle)) Fail(E_INVALIDARG, NoSubscription(handle));
+        return S_OK;
+    });
 }
 
 STDMETHODIMP EventInfoObj::GetCategories(LONG eventClassMask, VARIANT* categoryIds, VARIANT* descriptions) {
-    if (!categoryIds || !descriptions) return E_INVALIDARG;
-    VariantInit(categoryIds);
-    VariantInit(descriptions);
-    return ComBoundary([&] {
+    return ComBoundary({__uuidof(IEventModel), L"GetCategories"}, [&] {
+        if (!categoryIds || !descriptions)
+            Fail(E_INVALIDARG, L"the argument categoryIds or descriptions is a null pointer");
+        VariantInit(categoryIds);
+        VariantInit(descriptions);
         const auto& categories = m_project.m_model.m_mapCategories;
         if (categories.empty()) return S_OK;
         SafeArray ids = SafeArray::CreateVector(VT_I4, static_cast<ULONG>(categories.size()));
@@ -54,16 +59,17 @@ STDMETHODIMP EventInfoObj::GetCategories(LONG eventClassMask, VARIANT* categoryI
 
 STDMETHODIMP EventInfoObj::GetCategoryAttributes(LONG categoryId, VARIANT* attributeIds, VARIANT* valueTypes,
                                                  VARIANT* descriptions) {
-    if (!attributeIds || !valueTypes || !descriptions) return E_INVALIDARG;
-    const EventModelTables& model = m_project.m_model;
-    const auto category = model.m_mapCategories.find(categoryId);
-    if (category == model.m_mapCategories.end()) return E_INVALIDARG;
-    VariantInit(attributeIds);
-    VariantInit(valueTypes);
-    VariantInit(descriptions);
-    const std::set<int32_t>& ids = category->second.attributeIds;
-    if (ids.empty()) return S_OK;
-    return ComBoundary([&] {
+    return ComBoundary({__uuidof(IEventModel), L"GetCategoryAttributes"}, [&] {
+        if (!attributeIds || !valueTypes || !descriptions)
+            Fail(E_INVALIDARG, L"the argument attributeIds, valueTypes or descriptions is a null pointer");
+        const EventModelTables& model = m_project.m_model;
+        const auto category = model.m_mapCategories.find(categoryId);
+        if (category == model.m_mapCategories.end()) Fail(E_INVALIDARG, NoCategory(categoryId));
+        VariantInit(attributeIds);
+        VariantInit(valueTypes);
+        VariantInit(descriptions);
+        const std::set<int32_t>& ids = category->second.attributeIds;
+        if (ids.empty()) return S_OK;
         SafeArray idArray = MakeIdArray(ids);
         SafeArray typeArray = SafeArray::CreateVector(VT_I2, static_cast<ULONG>(ids.size()));
         SafeArray textArray = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(ids.size()));
@@ -90,23 +96,25 @@ STDMETHODIMP EventInfoObj::GetCategoryAttributes(LONG categoryId, VARIANT* attri
 }
 
 STDMETHODIMP EventInfoObj::SelectAttributes(LONG handle, LONG categoryId, VARIANT attributeIds, VARIANT* results) {
-    if (!results) return E_POINTER;
-    VariantInit(results);
-    return ComBoundary([&] {
+    return ComBoundary({__uuidof(IEventModel), L"SelectAttributes"}, [&] {
+        if (!results) Fail(E_POINTER, L"the argument results is a null pointer");
+        VariantInit(results);
         eventserver::SubscriptionSelections* selections = m_subscriptions.Find(handle);
-        if (!selections) return E_INVALIDARG;
+        if (!selections) Fail(E_INVALIDARG, NoSubscription(handle));
         const auto category = m_project.m_model.m_mapCategories.find(categoryId);
-        if (category == m_project.m_model.m_mapCategories.end()) return E_INVALIDARG;
+        if (category == m_project.m_model.m_mapCategories.end()) Fail(E_INVALIDARG, NoCategory(categoryId));
 
         if (V_VT(&attributeIds) == VT_EMPTY || V_VT(&attributeIds) == VT_NULL) {
             selections->erase(categoryId);
             return S_OK;
         }
-        if (V_VT(&attributeIds) != (VT_ARRAY | VT_I4)) return E_INVALIDARG;
+        if (V_VT(&attributeIds) != (VT_ARRAY | VT_I4))
+            Fail(E_INVALIDARG, L"the argument attributeIds holds VARIANT type " + std::to_wstring(V_VT(&attributeIds)) +
+                                   L", not an array of long (VT_ARRAY | VT_I4)");
         // Elements are read as 32-bit ids, so only one-dimensional arrays of
         // 4-byte values that hold their data can be read.
         const eventparams::Vector<LONG> requested(V_ARRAY(&attributeIds));
-        if (!requested.Valid()) return E_INVALIDARG;
+        if (!requested.Valid()) Fail(E_INVALIDARG, L"the argument attributeIds is not a readable vector of long");
 
         const LONG lowerBound = requested.LowerBound();
         const ULONG count = requested.Count();
@@ -133,10 +141,13 @@ STDMETHODIMP EventInfoObj::SelectAttributes(LONG handle, LONG categoryId, VARIAN
 }
 
 STDMETHODIMP EventInfoObj::GetSelectedAttributes(LONG handle, LONG categoryId, VARIANT* attributeIds) {
-    if (!attributeIds) return E_POINTER;
-    const std::set<int32_t>* selection = m_subscriptions.FindSelection(handle, categoryId);
-    if (!selection || selection->empty()) return E_INVALIDARG;
-    return ComBoundary([&] {
+    return ComBoundary({__uuidof(IEventModel), L"GetSelectedAttributes"}, [&] {
+        if (!attributeIds) Fail(E_POINTER, L"the argument attributeIds is a null pointer");
+        if (!m_subscriptions.Find(handle)) Fail(E_INVALIDARG, NoSubscription(handle));
+        const std::set<int32_t>* selection = m_subscriptions.FindSelection(handle, categoryId);
+        if (!selection || selection->empty())
+            Fail(E_INVALIDARG, L"subscription " + std::to_wstring(handle) +
+                                   L" has no attributes selected for category " + std::to_wstring(categoryId));
         SafeArray ids = MakeIdArray(*selection);
         PutArray(attributeIds, VT_I4, std::move(ids));
         return S_OK;

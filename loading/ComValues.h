@@ -16,13 +16,17 @@
 #include <utility>
 #include <vector>
 
+// A failure and, where the raiser knows it, why, in words for the caller.
 class ComError {
 public:
-    explicit ComError(HRESULT code) : m_code(code) {}
+    explicit ComError(HRESULT code, std::wstring description = {})
+        : m_code(code), m_description(std::move(description)) {}
     HRESULT Code() const { return m_code; }
+    const std::wstring& Description() const { return m_description; }
 
 private:
     HRESULT m_code;
+    std::wstring m_description;
 };
 
 inline void ThrowIfFailed(HRESULT hr) {

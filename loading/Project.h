@@ -22,4 +22,5 @@ struct Project {
     EventModelTables m_model;
     std::map<std::wstring, int32_t> m_mapSourceCategories;
     LoadDiagnostics m_loadDiagnostics;  // what the latest load's passes dropped
+    std::wstring m_loadFailure;         // why the latest load failed, in English; empty after a success
 };

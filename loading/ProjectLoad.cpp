@@ -3,29 +3,46 @@
 #include "loading/ProjectFilePath.h"
 #include "loading/Win32Owners.h"
 #include "loading/SourceCategories.h"
+#include "loading/SystemMessage.h"
+#include "loading/TextConversion.h"
 #include "loading/XmlAccess.h"
 #include "model/ModelBuilder.h"
 
 namespace {
 
-// The data directory as ANSI text; empty when the key or value is missing,
-// not a string or not terminated.
-std::string ReadDataDirectory() {
+std::wstring DataPathValueName() {
+    return L"the registry value \"" + FromUtf8(kDataPathValue) + L"\" of HKEY_LOCAL_MACHINE\\" + FromUtf8(kDataPathKey);
+}
+
+// The data directory as ANSI text; empty, with what is wrong, when the key
+// or value is missing, not a string or not terminated.
+struct DataDirectory {
+    std::string path;
+    std::wstring problem;
+};
+
+DataDirectory ReadDataDirectory() {
     RegistryKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDataPathKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return {};
+    LSTATUS status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDataPathKey, 0, KEY_READ, key.Receive());
+    if (status != ERROR_SUCCESS)
+        return {{}, DataPathValueName() + L" cannot be read: " + SystemMessage(HRESULT_FROM_WIN32(status))};
     // Most values fit the path buffer and are read in one call.
     DWORD type = REG_NONE;
     std::string data(kMaxPathBytes, '\0');
     DWORD size = static_cast<DWORD>(data.size());
-    LSTATUS status =
-        RegQueryValueExA(key.Get(), kDataPathValue, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
+    status = RegQueryValueExA(key.Get(), kDataPathValue, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
     if (status == ERROR_MORE_DATA) {
         data.assign(size, '\0');
         status = RegQueryValueExA(key.Get(), kDataPathValue, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
     }
-    if (status != ERROR_SUCCESS) return {};
+    if (status != ERROR_SUCCESS)
+        return {{}, DataPathValueName() + L" cannot be read: " + SystemMessage(HRESULT_FROM_WIN32(status))};
     data.resize(size);
-    return BaseDirectoryFromValue(type == REG_SZ || type == REG_EXPAND_SZ, data);
+    const bool isString = type == REG_SZ || type == REG_EXPAND_SZ;
+    std::string directory = BaseDirectoryFromValue(isString, data);
+    if (!directory.empty()) return {std::move(directory), {}};
+    if (!isString) return {{}, DataPathValueName() + L" is not a string (type " + std::to_wstring(type) + L")"};
+    return {{}, DataPathValueName() + L" is empty or not terminated"};
 }
 
 // The load completes before `load` returns, and reads nothing but the file
@@ -37,20 +54,33 @@ void PrepareSynchronousLocalLoad(IXMLDOMDocument* document) {
     document->put_resolveExternals(VARIANT_FALSE);
 }
 
-// The whole file as a byte array, or an empty owner when it cannot be opened
-// or read.
-SafeArray ReadFileBytes(const std::string& path) {
+std::wstring Quoted(const std::string& ansiPath) { return L"'" + Widen(ansiPath, CP_ACP) + L"'"; }
+
+std::wstring LastErrorText() { return SystemMessage(HRESULT_FROM_WIN32(GetLastError())); }
+
+// The whole file as a byte array, or an empty owner, with the reason, when
+// it cannot be opened or read.
+SafeArray ReadFileBytes(const std::string& path, std::wstring& problem) {
     const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) return {};
+    if (file.Get() == INVALID_HANDLE_VALUE) {
+        problem = L"cannot open the project file " + Quoted(path) + L": " + LastErrorText();
+        return {};
+    }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > MAXLONG) return {};
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > MAXLONG) {
+        problem = L"the project file " + Quoted(path) + L" is larger than 2 GB";
+        return {};
+    }
     const auto length = static_cast<DWORD>(size.QuadPart);
     SafeArray bytes = SafeArray::CreateVector(VT_UI1, length);
     DWORD read = 0;
     {
         SafeArrayData<BYTE> data(bytes.Get());
-        if (!ReadFile(file.Get(), data.Get(), length, &read, nullptr) || read != length) return {};
+        if (!ReadFile(file.Get(), data.Get(), length, &read, nullptr) || read != length) {
+            problem = L"cannot read the project file " + Quoted(path) + L": " + LastErrorText();
+            return {};
+        }
     }
     return bytes;
 }
@@ -59,14 +89,34 @@ SafeArray ReadFileBytes(const std::string& path) {
 // read buffer piece by piece and is quadratic in the file size; the tree is
 // the same. An unreadable file is not loaded at all and so, like a missing
 // one, leaves the document without a root element.
-void LoadFile(IXMLDOMDocument* document, const std::string& path) {
-    SafeArray bytes = ReadFileBytes(path);
+void LoadFile(IXMLDOMDocument* document, const std::string& path, std::wstring& problem) {
+    SafeArray bytes = ReadFileBytes(path, problem);
     if (!bytes.Get()) return;
     Variant source;
     V_VT(source.Get()) = VT_ARRAY | VT_UI1;
     V_ARRAY(source.Get()) = bytes.Detach();
     VARIANT_BOOL loaded = VARIANT_FALSE;
     ThrowIfFailed(document->load(*source.Get(), &loaded));
+}
+
+// Why a document that was read has no root element, in the parser's words.
+std::wstring DescribeParseFailure(IXMLDOMDocument* document, const std::string& path) {
+    const std::wstring file = L"the project file " + Quoted(path);
+    Microsoft::WRL::ComPtr<IXMLDOMParseError> error;
+    long code = 0, line = 0, column = 0;
+    Bstr reason;
+    if (FAILED(document->get_parseError(&error)) || !error || FAILED(error->get_errorCode(&code)) || code == 0)
+        return file + L" has no root element";
+    error->get_line(&line);
+    error->get_linepos(&column);
+    error->get_reason(reason.Receive());
+    std::wstring text(BstrView(reason.Get()));
+    while (!text.empty() &&
+           (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
+        text.pop_back();
+    if (text.empty()) text = SystemMessage(code);
+    return file + L" is not well-formed XML: " + text + L" (line " + std::to_wstring(line) + L", column " +
+           std::to_wstring(column) + L")";
 }
 
 // The build passes, in their fixed order, over a document with a root.
@@ -86,26 +136,42 @@ void BuildTables(Project& project) {
 
 }  // namespace
 
-std::optional<std::string> ProjectFileNamedByRegistry() { return ComposeProjectFilePath(ReadDataDirectory()); }
+std::optional<std::string> ProjectFileNamedByRegistry() { return ComposeProjectFilePath(ReadDataDirectory().path); }
 
 HRESULT LoadProject(const std::string& path, Project& project) {
     project.m_loadDiagnostics.clear();
+    project.m_loadFailure.clear();
     project.m_pDocument.Reset();
     project.m_elementIndex = ElementIndex();
     project.m_pDocument = CreateDomDocument();
-    if (!project.m_pDocument) throw ComError(E_POINTER);
+    if (!project.m_pDocument) throw ComError(E_POINTER, L"the platform's XML DOM cannot be created");
     PrepareSynchronousLocalLoad(project.m_pDocument.Get());
-    LoadFile(project.m_pDocument.Get(), path);
+    std::wstring readProblem;
+    LoadFile(project.m_pDocument.Get(), path, readProblem);
     project.m_elementIndex = ElementIndex::Build(project.m_pDocument.Get());
 
     const DomNode root = DocumentRoot(project.m_pDocument.Get());
-    if (!root) return E_INVALIDARG;
+    if (!root) {
+        project.m_loadFailure =
+            readProblem.empty() ? DescribeParseFailure(project.m_pDocument.Get(), path) : readProblem;
+        return E_INVALIDARG;
+    }
     project.m_projectMode = !GetAttributeText(root.Get(), L"Proj").empty();
     BuildTables(project);
     return S_OK;
 }
 
 HRESULT LoadProjectNamedByRegistry(Project& project) {
-    const std::optional<std::string> path = ProjectFileNamedByRegistry();
-    return path ? LoadProject(*path, project) : E_INVALIDARG;
+    const DataDirectory directory = ReadDataDirectory();
+    const std::optional<std::string> path = ComposeProjectFilePath(directory.path);
+    const std::wstring registryProblem = directory.problem.empty() ? std::wstring() : directory.problem + L"; ";
+    if (!path) {
+        project.m_loadFailure = registryProblem + L"the project file below the data directory " +
+                                Quoted(directory.path) + L" would be a path longer than " +
+                                std::to_wstring(kMaxPathBytes - 1) + L" characters";
+        return E_INVALIDARG;
+    }
+    const HRESULT hr = LoadProject(*path, project);
+    if (FAILED(hr)) project.m_loadFailure = registryProblem + project.m_loadFailure;
+    return hr;
 }
