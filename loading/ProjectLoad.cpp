@@ -1,5 +1,6 @@
 #include "loading/ProjectLoad.h"
 
+#include "loading/ParseFailure.h"
 #include "loading/ProjectFilePath.h"
 #include "loading/Win32Owners.h"
 #include "loading/SourceCategories.h"
@@ -88,7 +89,8 @@ SafeArray ReadFileBytes(const std::string& path, std::wstring& problem) {
 // The DOM parses bytes in linear time, while its load by file name grows its
 // read buffer piece by piece and is quadratic in the file size; the tree is
 // the same. An unreadable file is not loaded at all and so, like a missing
-// one, leaves the document without a root element.
+// one, leaves the document without a root element. What kept a root from
+// coming out goes to `problem`.
 void LoadFile(IXMLDOMDocument* document, const std::string& path, std::wstring& problem) {
     SafeArray bytes = ReadFileBytes(path, problem);
     if (!bytes.Get()) return;
@@ -97,26 +99,10 @@ void LoadFile(IXMLDOMDocument* document, const std::string& path, std::wstring& 
     V_ARRAY(source.Get()) = bytes.Detach();
     VARIANT_BOOL loaded = VARIANT_FALSE;
     ThrowIfFailed(document->load(*source.Get(), &loaded));
-}
-
-// Why a document that was read has no root element, in the parser's words.
-std::wstring DescribeParseFailure(IXMLDOMDocument* document, const std::string& path) {
-    const std::wstring file = L"the project file " + Quoted(path);
-    Microsoft::WRL::ComPtr<IXMLDOMParseError> error;
-    long code = 0, line = 0, column = 0;
-    Bstr reason;
-    if (FAILED(document->get_parseError(&error)) || !error || FAILED(error->get_errorCode(&code)) || code == 0)
-        return file + L" has no root element";
-    error->get_line(&line);
-    error->get_linepos(&column);
-    error->get_reason(reason.Receive());
-    std::wstring text(BstrView(reason.Get()));
-    while (!text.empty() &&
-           (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
-        text.pop_back();
-    if (text.empty()) text = SystemMessage(code);
-    return file + L" is not well-formed XML: " + text + L" (line " + std::to_wstring(line) + L", column " +
-           std::to_wstring(column) + L")";
+    if (DocumentRoot(document)) return;
+    const std::wstring reason = DescribeParseFailure(document, *source);
+    problem = L"the project file " + Quoted(path) +
+              (reason.empty() ? L" has no root element" : L" is not well-formed XML: " + reason);
 }
 
 // The build passes, in their fixed order, over a document with a root.
@@ -146,14 +132,13 @@ HRESULT LoadProject(const std::string& path, Project& project) {
     project.m_pDocument = CreateDomDocument();
     if (!project.m_pDocument) throw ComError(E_POINTER, L"the platform's XML DOM cannot be created");
     PrepareSynchronousLocalLoad(project.m_pDocument.Get());
-    std::wstring readProblem;
-    LoadFile(project.m_pDocument.Get(), path, readProblem);
+    std::wstring problem;
+    LoadFile(project.m_pDocument.Get(), path, problem);
     project.m_elementIndex = ElementIndex::Build(project.m_pDocument.Get());
 
     const DomNode root = DocumentRoot(project.m_pDocument.Get());
     if (!root) {
-        project.m_loadFailure =
-            readProblem.empty() ? DescribeParseFailure(project.m_pDocument.Get(), path) : readProblem;
+        project.m_loadFailure = problem;
         return E_INVALIDARG;
     }
     project.m_projectMode = !GetAttributeText(root.Get(), L"Proj").empty();

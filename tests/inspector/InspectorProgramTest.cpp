@@ -173,7 +173,7 @@ TEST(InspectorProgram, ExitStatusesAndErrors) {
         {L"frobnicate", 2, "unknown command"},
         {L"tos NoSuchDevice " + kPlant, 2, "NoSuchDevice"},
         {L"params PLC_Line1 NOPARAM " + kPlant, 2, "NOPARAM"},
-        {L"devices --file \"" + broken + L"\"", 3, "cannot load the project file"},
+        {L"devices --file \"" + broken + L"\"", 3, "cannot load the project: the project file '"},
         {L"devices --file Z:\\no\\such\\file.xml", 3, "cannot open"},
         {L"lint --help", 0, ""},
     };

@@ -4,9 +4,11 @@
 ' method a script reaches. A script sees the object's IDispatch, which is
 ' interface A, and passes by-reference arguments as VARIANTs only.
 Option Explicit
-' The script engine reports E_INVALIDARG as its error 5 and E_NOTIMPL as 445.
-Const INVALID_ARGUMENT = 5
-Const NOT_SUPPORTED = 445
+' A failing call leaves an error object, so the script engine reports the
+' call's own result (E_INVALIDARG, E_NOTIMPL) as Err.Number, with the
+' object's words in Err.Description, rather than a script error of its own.
+Const INVALID_ARGUMENT = &H80070057
+Const NOT_SUPPORTED = &H80004001
 Const USER_ALARMS = &H200001
 Const SYSTEM_DIAGNOSIS = &H100002
 Dim failures, o, v
@@ -88,6 +90,14 @@ Expect Err.Number = 0 And IsEmpty(v), "GetSubMessageIds empties its argument"
 Err.Clear
 o.QueryUnsupported v
 Expect Err.Number = NOT_SUPPORTED, "QueryUnsupported: error " & Err.Number
+
+Err.Clear
+v = Empty
+o.GetSourceMessageIds "/PLC9/U7SQ", v
+WScript.Echo "Err.Description: " & Err.Description
+Expect Err.Description = "GetSourceMessageIds: the project has no event source '/PLC9/U7SQ'", _
+    "the description of a failing call"
+Expect Err.Source = "CorvalisEventInfo.EventInfoObj", "the source of a failing call: " & Err.Source
 
 If failures > 0 Then
     WScript.Echo failures & " check(s) failed"

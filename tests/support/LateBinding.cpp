@@ -23,7 +23,11 @@ InvokeResult InvokeByName(IDispatch* dispatch, const wchar_t* name, std::vector<
     UINT argumentError = 0;
     result.hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &result.value,
                                  &exception, &argumentError);
-    if (result.hr == DISP_E_EXCEPTION) result.scode = exception.scode;
+    if (result.hr == DISP_E_EXCEPTION) {
+        result.scode = exception.scode;
+        if (exception.bstrSource) result.source = exception.bstrSource;
+        if (exception.bstrDescription) result.description = exception.bstrDescription;
+    }
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);
     SysFreeString(exception.bstrHelpFile);

@@ -7,12 +7,15 @@
 #include <oaidl.h>
 
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 struct InvokeResult {
     HRESULT hr = E_FAIL;   // what Invoke returned
     HRESULT scode = S_OK;  // the method's own failure, carried by DISP_E_EXCEPTION
     VARIANT value{};       // the [retval], if any (owned by the caller: VariantClear)
+    std::wstring source;   // EXCEPINFO's words with DISP_E_EXCEPTION
+    std::wstring description;
 };
 
 DISPID DispatchIdOf(IDispatch* dispatch, const wchar_t* name);

@@ -97,21 +97,12 @@ std::string ReadFileText(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// What the DOM says about a failed load.
-std::string ParseErrorText(IXMLDOMDocument* document) {
-    ComPtr<IXMLDOMParseError> error;
-    if (!document || FAILED(document->get_parseError(&error)) || !error) return "no document";
-    long code = 0, line = 0, column = 0;
-    Bstr reason;
-    error->get_errorCode(&code);
-    error->get_line(&line);
-    error->get_linepos(&column);
-    error->get_reason(reason.Receive());
-    std::string text = Str(reason.Get());
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
-    if (line > 0) text = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + text;
-    if (text.empty()) text = "not a readable XML document (" + Hex(static_cast<uint32_t>(code)) + ")";
-    return text;
+// The words of the error object a failed call of the component left.
+std::string ErrorObjectText() {
+    ComPtr<IErrorInfo> info;
+    Bstr description;
+    if (GetErrorInfo(0, &info) != S_OK || !info || FAILED(info->GetDescription(description.Receive()))) return {};
+    return Str(description.Get());
 }
 
 // The object that answers the commands, and the component code linked into
@@ -135,7 +126,7 @@ public:
         hr = init->ParseXML(nullptr);
         if (FAILED(hr))
             throw Failure{kExitNotLoaded, "the registered component could not load the registry-named project file (" +
-                                              Hex(static_cast<uint32_t>(hr)) + ")"};
+                                              Hex(static_cast<uint32_t>(hr)) + "): " + ErrorObjectText()};
     }
 
     template <class Interface>
@@ -156,7 +147,6 @@ private:
     void LoadLinked() {
         auto project = std::make_unique<Project>();
         HRESULT hr = S_OK;
-        std::string shownPath = m_file;
         if (!m_file.empty()) {
             const std::wstring path = FromUtf8(m_file);
             if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
@@ -165,11 +155,13 @@ private:
             hr = ComBoundary([&] { return LoadProject(Ansi(path), *project); }, E_UNEXPECTED);
         } else {
             hr = ComBoundary([&] { return LoadProjectNamedByRegistry(*project); }, E_UNEXPECTED);
-            shownPath = "named by the registry";
         }
-        if (FAILED(hr) || !DocumentRoot(project->m_pDocument.Get()))
-            throw Failure{kExitNotLoaded, "cannot load the project file " + shownPath + ": " +
-                                              ParseErrorText(project->m_pDocument.Get())};
+        if (FAILED(hr) || !DocumentRoot(project->m_pDocument.Get())) {
+            const std::string why = project->m_loadFailure.empty()
+                                        ? "the load failed with " + Hex(static_cast<uint32_t>(hr))
+                                        : Utf8(project->m_loadFailure);
+            throw Failure{kExitNotLoaded, "cannot load the project: " + why};
+        }
         if (m_file.empty()) m_fileText = DocumentText(project->m_pDocument.Get());
         m_linked = std::move(project);
     }
