@@ -3,6 +3,7 @@
 #include <wrl/client.h>
 
 #include "loading/ComValues.h"
+#include "loading/SystemMessage.h"
 #include "loading/TextConversion.h"
 
 using Microsoft::WRL::ComPtr;
@@ -19,16 +20,8 @@ struct ParserStop {
     long column = 0;
 };
 
-std::wstring Trimmed(std::wstring_view text) {
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' ||
-                             text.back() == L'.'))
-        text.remove_suffix(1);
-    return std::wstring(text);
-}
-
 std::wstring Describe(const ParserStop& stop) {
-    return stop.reason + L" (line " + std::to_wstring(stop.line) + L", column " + std::to_wstring(stop.column) +
-           L")";
+    return stop.reason + L" (line " + std::to_wstring(stop.line) + L", column " + std::to_wstring(stop.column) + L")";
 }
 
 ParserStop DomParseError(IXMLDOMDocument* document) {
@@ -39,7 +32,7 @@ ParserStop DomParseError(IXMLDOMDocument* document) {
     error->get_line(&stop.line);
     error->get_linepos(&stop.column);
     error->get_reason(reason.Receive());
-    stop.reason = Trimmed(BstrView(reason.Get()));
+    stop.reason = WithoutFinalStop(BstrView(reason.Get()));
     return stop;
 }
 
@@ -69,7 +62,7 @@ public:
 private:
     void Keep(ISAXLocator* locator, const wchar_t* message) {
         if (!m_stop.reason.empty() || !message) return;
-        m_stop.reason = Trimmed(message);
+        m_stop.reason = WithoutFinalStop(message);
         if (!locator) return;
         int line = 0, column = 0;
         locator->getLineNumber(&line);

@@ -6,5 +6,10 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 std::wstring SystemMessage(HRESULT result);
+
+// A message of the platform without the line breaks, blanks and full stop
+// it ends in, to be set into a sentence of our own.
+std::wstring WithoutFinalStop(std::wstring_view message);

@@ -66,8 +66,8 @@ protected:
 TEST_F(ErrorObjects, EveryInterfaceTheHostCallsSaysSo) {
     ComPtr<ISupportErrorInfo> support;
     ASSERT_EQ(m_a.As(&support), S_OK);
-    for (const IID* iid : {&__uuidof(IEventMessageIds), &__uuidof(IEventModel), &__uuidof(IUMCInfo),
-                           &__uuidof(IEventInfoInit)})
+    for (const IID* iid :
+         {&__uuidof(IEventMessageIds), &__uuidof(IEventModel), &__uuidof(IUMCInfo), &__uuidof(IEventInfoInit)})
         EXPECT_EQ(support->InterfaceSupportsErrorInfo(*iid), S_OK);
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IParseDisplayName), S_FALSE);
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
@@ -115,15 +115,14 @@ TEST_F(ErrorObjects, EachFailureSaysWhyAndASuccessClearsIt) {
          L"GetCategories: the argument categoryIds or descriptions is a null pointer",
          [&] { return m_b->GetCategories(-1, out.Receive(), second.Receive()); }},
         {__uuidof(IEventModel),
-         [&] { return m_b->GetCategoryAttributes(77, out.Receive(), second.Receive(), third.Receive()); },
-         E_INVALIDARG, L"GetCategoryAttributes: the project has no event category 77", categoryIds},
+         [&] { return m_b->GetCategoryAttributes(77, out.Receive(), second.Receive(), third.Receive()); }, E_INVALIDARG,
+         L"GetCategoryAttributes: the project has no event category 77", categoryIds},
         {__uuidof(IEventModel),
          [&] { return m_b->SelectAttributes(999, kUserAlarms, *LongArray({kAreaAttribute}), out.Receive()); },
          E_INVALIDARG, L"SelectAttributes: no subscription has the handle 999",
          [&] { return m_b->SelectAttributes(m_handle, kUserAlarms, *LongArray({kAreaAttribute}), out.Receive()); }},
         {__uuidof(IEventModel),
-         [&] { return m_b->SelectAttributes(m_handle, kUserAlarms, *TextArray({L"26"}), out.Receive()); },
-         E_INVALIDARG,
+         [&] { return m_b->SelectAttributes(m_handle, kUserAlarms, *TextArray({L"26"}), out.Receive()); }, E_INVALIDARG,
          L"SelectAttributes: the argument attributeIds holds VARIANT type 8200, not an array of long (VT_ARRAY | "
          L"VT_I4)",
          categoryIds},
@@ -147,8 +146,9 @@ TEST_F(ErrorObjects, EachFailureSaysWhyAndASuccessClearsIt) {
          },
          E_INVALIDARG, L"ResolveEvents: the arguments messageNames and sources must both be arrays of strings",
          categoryIds},
-        {__uuidof(IUMCInfo), [&] { return m_info->GetTOs(unknownDevice.Get(), out.Receive(), second.Receive(), &error); },
-         E_INVALIDARG, L"GetTOs: the project has no device 'PLC9': no single element has that tag name", devices},
+        {__uuidof(IUMCInfo),
+         [&] { return m_info->GetTOs(unknownDevice.Get(), out.Receive(), second.Receive(), &error); }, E_INVALIDARG,
+         L"GetTOs: the project has no device 'PLC9': no single element has that tag name", devices},
         {__uuidof(IUMCInfo),
          [&] {
              return m_info->GetTOsWithTypes(unknownDevice.Get(), out.Receive(), second.Receive(), third.Receive(),
@@ -168,10 +168,10 @@ TEST_F(ErrorObjects, EachFailureSaysWhyAndASuccessClearsIt) {
              V_VT(refused.Get()) = VT_ERROR;
              return m_info->GetDevices(refused.Get(), second.Receive(), third.Receive(), &alarms, &error);
          },
-         E_INVALIDARG,
-         L"GetDevices: an output argument holds VT_ERROR or VT_NULL, which marks it as not to be written", devices},
-        {__uuidof(IUMCInfo), [&] { return m_info->GetDevices(nullptr, nullptr, nullptr, nullptr, nullptr); },
-         E_POINTER, L"GetDevices: one of the arguments is a null pointer", devices},
+         E_INVALIDARG, L"GetDevices: an output argument holds VT_ERROR or VT_NULL, which marks it as not to be written",
+         devices},
+        {__uuidof(IUMCInfo), [&] { return m_info->GetDevices(nullptr, nullptr, nullptr, nullptr, nullptr); }, E_POINTER,
+         L"GetDevices: one of the arguments is a null pointer", devices},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(Shown(row.description));
