@@ -8,6 +8,7 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
+#include "component/ErrorReport.h"
 #include "component/TypeInfoCache.h"
 
 template <class Interface>
@@ -36,15 +37,28 @@ public:
 
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) override {
-        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        if (riid != IID_NULL) return Refuse(DISP_E_UNKNOWNINTERFACE, L"the interface id must be IID_NULL");
         // The platform's Invoke reads the argument arrays as the counts say.
-        if (!parameters) return E_INVALIDARG;
-        if (parameters->cNamedArgs > parameters->cArgs) return DISP_E_BADPARAMCOUNT;
+        if (!parameters) return Refuse(E_INVALIDARG, L"the argument DISPPARAMS is a null pointer");
+        if (parameters->cNamedArgs > parameters->cArgs)
+            return Refuse(DISP_E_BADPARAMCOUNT, L"DISPPARAMS names more arguments than it has");
         if ((parameters->cArgs && !parameters->rgvarg) || (parameters->cNamedArgs && !parameters->rgdispidNamedArgs))
-            return E_INVALIDARG;
+            return Refuse(E_INVALIDARG, L"DISPPARAMS counts arguments but has no array of them");
+        // The method invoked reports its own failure, which the platform's
+        // Invoke hands on in EXCEPINFO.
         Microsoft::WRL::ComPtr<ITypeInfo> typeInfo;
         const HRESULT hr = type_info_cache::GetInvokeTypeInfo(__uuidof(Interface), &typeInfo);
         if (FAILED(hr)) return hr;
         return typeInfo->Invoke(static_cast<Interface*>(this), id, flags, parameters, result, exception, argumentError);
+    }
+
+private:
+    static HRESULT Refuse(HRESULT code, const wchar_t* why) noexcept {
+        try {
+            ReportCallResult(__uuidof(Interface), code, DescribeFailure({__uuidof(Interface), L"Invoke"}, code, why));
+        } catch (...) {
+            // Without memory for the words the result still stands.
+        }
+        return code;
     }
 };

@@ -273,3 +273,27 @@ TEST_F(ErrorObjects, TheObjectDescribesItsClass) {
     type->ReleaseTypeAttr(attributes);
     EXPECT_EQ(provider->GetClassInfo(nullptr), E_POINTER);
 }
+
+// Invoke refuses parameter blocks the platform's Invoke would misread, and
+// says which.
+TEST_F(ErrorObjects, InvokeSaysWhyItRefusesTheParameters) {
+    VARIANT argument{};
+    DISPPARAMS noArray = {nullptr, nullptr, 1, 0};
+    DISPPARAMS tooManyNamed = {&argument, nullptr, 0, 1};
+    const struct {
+        DISPPARAMS* parameters;
+        HRESULT result;
+        const wchar_t* description;
+    } rows[] = {
+        {nullptr, E_INVALIDARG, L"Invoke: the argument DISPPARAMS is a null pointer"},
+        {&noArray, E_INVALIDARG, L"Invoke: DISPPARAMS counts arguments but has no array of them"},
+        {&tooManyNamed, DISP_E_BADPARAMCOUNT, L"Invoke: DISPPARAMS names more arguments than it has"},
+    };
+    ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(m_b.As(&dispatch), S_OK);
+    for (const auto& row : rows) {
+        EXPECT_EQ(dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, row.parameters, nullptr, nullptr, nullptr),
+                  row.result);
+        EXPECT_EQ(TakeErrorObject().description, row.description);
+    }
+}

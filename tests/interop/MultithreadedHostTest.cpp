@@ -126,12 +126,12 @@ void CallEventModel(IEventModel* b, Recorder& record) {
     const VARIANT none{};
     const auto resolve = [&](const std::wstring& what, LONG language, const VARIANT& names, const VARIANT& sources,
                              const VARIANT& infos, const VARIANT& parameters) {
-        record.Call(what,
-                    b->ResolveEvents(handle, language, names, sources, infos, parameters, reserved.Receive(),
-                                     alarmTypes.Receive(), categories.Receive(), attributeIds.Receive(),
-                                     values.Receive(), results.Receive()),
-                    {reserved.Get(), alarmTypes.Get(), categories.Get(), attributeIds.Get(), values.Get(),
-                     results.Get()});
+        record.Call(
+            what,
+            b->ResolveEvents(handle, language, names, sources, infos, parameters, reserved.Receive(),
+                             alarmTypes.Receive(), categories.Receive(), attributeIds.Receive(), values.Receive(),
+                             results.Receive()),
+            {reserved.Get(), alarmTypes.Get(), categories.Get(), attributeIds.Get(), values.Get(), results.Get()});
     };
     resolve(L"ResolveEvents", 0x0409, *TextArray({L"Alarm17", L"Alarm18", L"Alarm17"}),
             *TextArray({L"/PLC1/U7SQ", L"/PLC1/U7SQ", L"/nowhere"}),
@@ -163,10 +163,10 @@ void CallUmcInfo(IUMCInfo* info, Recorder& record) {
         for (LONG parameter = 0; parameter <= 31; ++parameter) {
             BSTR passed = name.Get();
             error = IUMC_OK;
-            record.Call(L"GetConnectionInfo " + std::wstring(device) + L" " + std::to_wstring(parameter),
-                        info->GetConnectionInfo(&passed, static_cast<tagConfigParams>(parameter), value.Receive(),
-                                                &error),
-                        {value.Get()}, L" error " + std::to_wstring(error));
+            record.Call(
+                L"GetConnectionInfo " + std::wstring(device) + L" " + std::to_wstring(parameter),
+                info->GetConnectionInfo(&passed, static_cast<tagConfigParams>(parameter), value.Receive(), &error),
+                {value.Get()}, L" error " + std::to_wstring(error));
         }
     }
 }
@@ -199,8 +199,8 @@ void CallDispatch(IDispatch* dispatch, Recorder& record) {
 Answers EveryAnswer() {
     Recorder record;
     ComPtr<IUnknown> object;
-    record.Call(L"CoCreateInstance", CoCreateInstance(CLSID_EventInfoObj, nullptr, CLSCTX_INPROC_SERVER,
-                                                      IID_PPV_ARGS(&object)));
+    record.Call(L"CoCreateInstance",
+                CoCreateInstance(CLSID_EventInfoObj, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object)));
     ComPtr<IEventInfoInit> init;
     ComPtr<IEventMessageIds> a;
     ComPtr<IEventModel> b;
@@ -275,8 +275,7 @@ TEST(MultithreadedHost, AnswersThroughTheMarshalerAsItAnswersDirectly) {
     });
     EXPECT_TRUE(proxy) << "the host thread got the object itself, not a proxy";
     ASSERT_EQ(marshalled.calls.size(), direct.calls.size());
-    for (size_t i = 0; i < direct.calls.size(); ++i)
-        EXPECT_EQ(marshalled.calls[i], direct.calls[i]) << "call " << i;
+    for (size_t i = 0; i < direct.calls.size(); ++i) EXPECT_EQ(marshalled.calls[i], direct.calls[i]) << "call " << i;
 
     // Every failure leaves its error object in the object's apartment. The
     // platform's channel carries it to the calling apartment, or (Wine's)
