@@ -22,6 +22,7 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <thread>
 #include <vector>
 
 #include "IEventInfoServer.h"
@@ -211,6 +212,7 @@ public:
         DeviceQueries(object.Get(), bytes);
         CategoryQueries(object.Get());
         Resolution(object.Get());
+        MarshalledCalls(object.Get());
     }
 
 private:
@@ -418,6 +420,54 @@ private:
             }
             b->DeleteSubscription(handle);
         }
+    }
+
+    // Two calls as a host in the multithreaded apartment makes them: through
+    // the type library marshaler's proxies of an object COM created in a
+    // host apartment, beside the same calls made directly.
+    void MarshalledCalls(IUnknown* direct) {
+        ComPtr<IUMCInfo> info;
+        direct->QueryInterface(IID_PPV_ARGS(&info));
+        const std::vector<std::wstring> names = DeviceNames(info.Get());
+        if (names.empty()) return;
+        const Bstr device(names.front());
+        const auto calls = [&](IUnknown* object, int runs) {
+            ComPtr<IUMCInfo> umc;
+            ComPtr<IEventModel> b;
+            object->QueryInterface(IID_PPV_ARGS(&umc));
+            object->QueryInterface(IID_PPV_ARGS(&b));
+            const double connection = Median(
+                [&] {
+                    Variant value;
+                    tagIUMCErrors error{};
+                    BSTR name = device.Get();
+                    umc->GetConnectionInfo(&name, CONFIG_TIMEOUT, value.Get(), &error);
+                },
+                runs);
+            const double categories = Median(
+                [&] {
+                    Variant ids, texts;
+                    b->GetCategories(0x70, ids.Get(), texts.Get());
+                },
+                runs);
+            return std::make_pair(connection, categories);
+        };
+        const auto [directConnection, directCategories] = calls(direct, 2000);
+        std::pair<double, double> marshalled{0, 0};
+        std::thread host([&] {
+            if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return;
+            if (const ComPtr<IUnknown> proxy = CreateLoadedComponent()) marshalled = calls(proxy.Get(), 500);
+            CoUninitialize();
+        });
+        host.join();
+        if (marshalled.first == 0) {
+            m_report.Add(m_size, "calls from the multithreaded apartment", "failed");
+            return;
+        }
+        m_report.Add(m_size, "GetConnectionInfo from the multithreaded apartment", Micro(marshalled.first),
+                     Number(marshalled.first / directConnection, "x the direct call, ") + Micro(directConnection));
+        m_report.Add(m_size, "GetCategories from the multithreaded apartment", Micro(marshalled.second),
+                     Number(marshalled.second / directCategories, "x the direct call, ") + Micro(directCategories));
     }
 
     // A batch of TO alarms of one source with two integer parameters each.
