@@ -5,9 +5,11 @@
  * It creates the object by its ProgID, loads the project the registry names
  * and checks the answers against the small project of tests/interop/data.
  *
- *   CClient [DATA_DIRECTORY]
+ *   CClient [--mta] [DATA_DIRECTORY]
  *
- * With an argument it first points the registry value at DATA_DIRECTORY.
+ * With a directory it first points the registry value at DATA_DIRECTORY.
+ * With --mta it runs in the multithreaded apartment, as a multithreaded
+ * host does, and calls the object through the marshaler's proxies.
  * Exit status: 0 when every answer was right, 1 when one was wrong, 2 when
  * COM or the registry could not be set up. */
 
@@ -153,6 +155,40 @@ static void CheckLanguages(IEventModel* model) {
     }
 }
 
+/* One raw event of the user alarm category resolves to its category. */
+static SAFEARRAY* OneText(const wchar_t* text) {
+    SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, 0, 1);
+    LONG index = 0;
+    BSTR value = SysAllocString(text);
+    if (array) SafeArrayPutElement(array, &index, value);
+    SysFreeString(value);
+    return array;
+}
+
+static void CheckResolution(IEventModel* model) {
+    VARIANT names, sources, none, out[6];
+    LONG handle = 0, index = 0, category = 0, result = E_FAIL;
+    HRESULT hr;
+    int i;
+    VariantInit(&none);
+    for (i = 0; i < 6; ++i) VariantInit(&out[i]);
+    V_VT(&names) = VT_ARRAY | VT_BSTR;
+    V_ARRAY(&names) = OneText(L"Alarm17");
+    V_VT(&sources) = VT_ARRAY | VT_BSTR;
+    V_ARRAY(&sources) = OneText(L"/PLC1/U7SQ");
+    hr = model->lpVtbl->CreateSubscription(model, &handle);
+    if (hr == S_OK)
+        hr = model->lpVtbl->ResolveEvents(model, handle, 0x0409, names, sources, none, none, &out[0], &out[1],
+                                          &out[2], &out[3], &out[4], &out[5]);
+    if (hr == S_OK && V_VT(&out[2]) == (VT_ARRAY | VT_I4)) SafeArrayGetElement(V_ARRAY(&out[2]), &index, &category);
+    if (hr == S_OK && V_VT(&out[5]) == (VT_ARRAY | VT_I4)) SafeArrayGetElement(V_ARRAY(&out[5]), &index, &result);
+    Check(hr == S_OK && category == 0x200001 && result == S_OK, "ResolveEvents resolves Alarm17 of /PLC1/U7SQ");
+    model->lpVtbl->DeleteSubscription(model, handle);
+    VariantClear(&names);
+    VariantClear(&sources);
+    for (i = 0; i < 6; ++i) VariantClear(&out[i]);
+}
+
 static void Run(void) {
     CLSID clsid;
     IEventInfoInit* init = NULL;
@@ -177,6 +213,7 @@ static void Run(void) {
     if (SUCCEEDED(init->lpVtbl->QueryInterface(init, &IID_IEventModel, (void**)&model))) {
         CheckCategories(model);
         CheckLanguages(model);
+        CheckResolution(model);
         model->lpVtbl->Release(model);
     } else {
         Check(0, "QueryInterface IEventModel");
@@ -196,11 +233,14 @@ static int SetDataDirectory(const char* directory) {
 }
 
 int main(int argc, char** argv) {
-    if (argc > 1 && !SetDataDirectory(argv[1])) {
+    int multithreaded = argc > 1 && strcmp(argv[1], "--mta") == 0;
+    const char* directory = argc > 1 + multithreaded ? argv[1 + multithreaded] : NULL;
+    if (directory && !SetDataDirectory(directory)) {
         fprintf(stderr, "cannot set the data directory value\n");
         return 2;
     }
-    if (FAILED(CoInitialize(NULL))) return 2;
+    if (FAILED(CoInitializeEx(NULL, multithreaded ? COINIT_MULTITHREADED : COINIT_APARTMENTTHREADED))) return 2;
+    printf("in the %s apartment\n", multithreaded ? "multithreaded" : "single-threaded");
     Run();
     CoUninitialize();
     if (failures) {

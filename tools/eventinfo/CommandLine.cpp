@@ -147,6 +147,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         };
         if (arg == "--help" || arg == "-h") {
             line.help = true;
+        } else if (arg == "--version") {
+            line.version = true;
         } else if (arg == "--json") {
             line.json = true;
         } else if (arg == "--file") {
@@ -183,7 +185,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
 
     if (line.command.empty()) {
-        if (!line.help) parsed.error = "no command given";
+        if (!line.help && !line.version) parsed.error = "no command given";
         return parsed;
     }
     const CommandSpec* entry = FindCommand(line.command);
@@ -211,7 +213,7 @@ std::string HelpText(const std::string& command) {
                "  --json       output for programs\n";
     }
     std::string text =
-        "usage: eventinfo COMMAND [ARGUMENTS] [--file PATH] [--json] [--help]\n"
+        "usage: eventinfo COMMAND [ARGUMENTS] [--file PATH] [--json] [--help] [--version]\n"
         "Shows what the event information component reads from a project file.\n"
         "Without --file it asks the registered component, which loads the registry-named file;\n"
         "with --file PATH it loads that file through the same component code.\n\ncommands:\n";

@@ -15,6 +15,7 @@ struct CommandLine {
     std::string file;                  // --file: load this project file instead of the registered one
     bool json = false;                 // --json
     bool help = false;                 // --help
+    bool version = false;              // --version
     std::string eventClass;            // --class of "categories": simple, conditional or all
     std::optional<uint16_t> language;  // --lang of "resolve"
 };

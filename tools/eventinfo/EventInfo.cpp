@@ -16,6 +16,7 @@
 
 #include "IEventInfoServer.h"
 #include "loading/ComValues.h"
+#include "ProjectVersion.h"
 #include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
 #include "loading/ProjectLoad.h"
@@ -613,6 +614,11 @@ static int RunInspector(int argc, wchar_t** argv) {
     }
     if (parsed.line.help) {
         std::fputs(HelpText(parsed.line.command).c_str(), stdout);
+        return kExitOk;
+    }
+    if (parsed.line.version) {
+        std::printf("eventinfo %s (%s, %s)\n", PROJECT_VERSION_TEXT, PROJECT_PRODUCT,
+                    sizeof(void*) == 8 ? "x64" : "x86");
         return kExitOk;
     }
     int status = kExitOk;
