@@ -1,4 +1,6 @@
-# Type libraries and headers generated from the IDL files with widl.
+# Type libraries and headers generated from the IDL files with widl. widl
+# runs in the IDL folder and names the files relative to it, so that the
+# generated files, which go into the package, name no path of this machine.
 find_program(WIDL widl PATHS /usr/lib/wine /usr/bin REQUIRED)
 find_path(WIDL_STDOLE_DIR stdole2.tlb
     PATHS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows /usr/lib/wine/x86_64-windows
@@ -15,20 +17,18 @@ set(SERVER_TLB ${GENERATED_DIR}/EventServerLib.tlb)
 
 add_custom_command(
     OUTPUT ${GENERATED_DIR}/EventServerInterfaces.h ${GENERATED_DIR}/EventServerInterfaces_i.c
-    COMMAND ${WIDL} ${WIDL_FLAGS} -h -o ${GENERATED_DIR}/EventServerInterfaces.h
-            ${IDL_DIR}/EventServerInterfaces.idl
-    COMMAND ${WIDL} ${WIDL_FLAGS} -u -o ${GENERATED_DIR}/EventServerInterfaces_i.c
-            ${IDL_DIR}/EventServerInterfaces.idl
+    COMMAND ${WIDL} ${WIDL_FLAGS} -h -o ${GENERATED_DIR}/EventServerInterfaces.h EventServerInterfaces.idl
+    COMMAND ${WIDL} ${WIDL_FLAGS} -u -o ${GENERATED_DIR}/EventServerInterfaces_i.c EventServerInterfaces.idl
+    WORKING_DIRECTORY ${IDL_DIR}
     DEPENDS ${IDL_DIR}/EventServerInterfaces.idl
     COMMENT "widl: event server interface headers")
 
 add_custom_command(
     OUTPUT ${GENERATED_DIR}/IEventInfoServer.h ${GENERATED_DIR}/IEventInfoServer_i.c ${COMPONENT_WIDL_TLB}
-    COMMAND ${WIDL} ${WIDL_FLAGS} -h -o ${GENERATED_DIR}/IEventInfoServer.h
-            ${IDL_DIR}/IEventInfoServer.idl
-    COMMAND ${WIDL} ${WIDL_FLAGS} -u -o ${GENERATED_DIR}/IEventInfoServer_i.c
-            ${IDL_DIR}/IEventInfoServer.idl
-    COMMAND ${WIDL} ${WIDL_FLAGS} -t -o ${COMPONENT_WIDL_TLB} ${IDL_DIR}/IEventInfoServer.idl
+    COMMAND ${WIDL} ${WIDL_FLAGS} -h -o ${GENERATED_DIR}/IEventInfoServer.h IEventInfoServer.idl
+    COMMAND ${WIDL} ${WIDL_FLAGS} -u -o ${GENERATED_DIR}/IEventInfoServer_i.c IEventInfoServer.idl
+    COMMAND ${WIDL} ${WIDL_FLAGS} -t -o ${COMPONENT_WIDL_TLB} IEventInfoServer.idl
+    WORKING_DIRECTORY ${IDL_DIR}
     DEPENDS ${IDL_DIR}/IEventInfoServer.idl ${IDL_DIR}/EventServerInterfaces.idl
     COMMENT "widl: component type library and headers")
 

@@ -13,7 +13,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # Wine asks for nothing and installs no add-ons into the private prefix.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
-REQUIRED_PACKAGES=(mingw-w64 wine wine64 wine64-tools cmake ninja-build googletest)
+REQUIRED_PACKAGES=(mingw-w64 wine wine64 wine64-tools cmake ninja-build googletest wixl msitools)
 
 log() { printf '== %s\n' "$*" >&2; }
 

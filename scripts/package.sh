@@ -1,19 +1,18 @@
 #!/usr/bin/env bash
-# Builds the 64-bit and the 32-bit component (and the inspector) and collects
-# what a deployment needs into build/package/ and
-# build/IEventInfoServer-package.tar.gz. Then builds the sample C client from
-# the package folder alone and runs it against the package's DLLs under Wine.
+# Builds the 64-bit and the 32-bit component, the inspector and the Windows
+# Installer packages, and collects what a deployment needs into
+# build/IEventInfoServer-VERSION/ and build/IEventInfoServer-VERSION.tar.gz.
+# Then builds the sample C client from the package folder alone and runs it
+# against the package's DLLs under Wine, and runs the installer checks
+# (tests/scripts/Installers.sh), ending with their summary.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-
-PACKAGE=$BUILD_DIR/package
-ARCHIVE=$BUILD_DIR/IEventInfoServer-package.tar.gz
 
 # build_for DIR ARCH: the DLL, its type libraries and headers, and the
 # inspector where the tree has it.
 build_for() {
     configure "$1" "$2"
-    local targets=(IEventInfoServer type_libraries)
-    if cmake --build "$1" --target help | grep '^eventinfo: ' >/dev/null; then targets+=(eventinfo); fi
+    local targets=(IEventInfoServer type_libraries eventinfo c_client)
+    if cmake --build "$1" --target help | grep '^installer: ' >/dev/null; then targets+=(installer); fi
     log "building ${targets[*]} in $1"
     cmake --build "$1" --target "${targets[@]}"
 }
@@ -22,8 +21,9 @@ build_for() {
 collect() {
     local from=$1 to=$PACKAGE/$2
     mkdir -p "$to"
-    cp "$from/bin/IEventInfoServer.dll" "$from/generated/IEventInfoServer.tlb" "$from/generated/EventServerLib.tlb" "$to/"
-    if [ -f "$from/bin/eventinfo.exe" ]; then cp "$from/bin/eventinfo.exe" "$to/"; fi
+    cp "$from/bin/IEventInfoServer.dll" "$from/generated/IEventInfoServer.tlb" "$from/generated/EventServerLib.tlb" \
+        "$from/bin/eventinfo.exe" "$to/"
+    cp "$from/IEventInfoServer-$VERSION-$2.msi" "$PACKAGE/"
 }
 
 # build_client COMPILER FOLDER DIR: compiles samples/CClient.c with nothing
@@ -58,6 +58,9 @@ run_client() {
 install_missing_packages
 build_for "$BUILD_DIR" x86_64
 build_for "$BUILD_DIR_32" i686
+VERSION=$(sed -n 's/^#define PROJECT_VERSION_TEXT "\(.*\)"$/\1/p' "$BUILD_DIR/generated/ProjectVersion.h")
+PACKAGE=$BUILD_DIR/IEventInfoServer-$VERSION
+ARCHIVE=$BUILD_DIR/IEventInfoServer-$VERSION.tar.gz
 
 log "collecting into $PACKAGE"
 rm -rf "$PACKAGE" "$ARCHIVE"
@@ -68,10 +71,16 @@ mkdir -p "$PACKAGE/include" "$PACKAGE/samples"
 for file in IEventInfoServer.h EventServerInterfaces.h IEventInfoServer_i.c EventServerInterfaces_i.c; do
     cp "$BUILD_DIR/generated/$file" "$PACKAGE/include/"
 done
+if grep -l -e "$REPO_ROOT" -e "$BUILD_DIR" "$PACKAGE"/include/*; then
+    echo "the generated files above name a path of this machine" >&2
+    exit 1
+fi
+mkdir -p "$PACKAGE/idl"
+cp "$REPO_ROOT"/module/*.idl "$PACKAGE/idl/"
 cp "$REPO_ROOT/tests/interop/CClient.c" "$PACKAGE/samples/"
 cp -r "$REPO_ROOT/tests/interop/data" "$PACKAGE/samples/"
-cp "$REPO_ROOT/packaging/INSTALL.txt" "$PACKAGE/"
-tar -C "$BUILD_DIR" -czf "$ARCHIVE" package
+sed "s/@VERSION@/$VERSION/g" "$REPO_ROOT/packaging/INSTALL.txt" >"$PACKAGE/INSTALL.txt"
+tar -C "$BUILD_DIR" -czf "$ARCHIVE" "$(basename "$PACKAGE")"
 log "wrote $ARCHIVE"
 
 build_client x86_64-w64-mingw32-gcc-posix x64 "$BUILD_DIR"
@@ -86,3 +95,7 @@ else
     log "the x86 client was built and not run: $CANNOT_RUN_32BIT"
 fi
 (cd "$PACKAGE" && find . -type f | sort)
+
+log "checking the installers in a fresh prefix"
+bash "$REPO_ROOT/tests/scripts/Installers.sh" "$BUILD_DIR" "$PACKAGE/IEventInfoServer-$VERSION-x64.msi" \
+    "$(ls "$BUILD_DIR"/installer-check/IEventInfoServer-*-x64.msi)" "$PACKAGE/IEventInfoServer-$VERSION-x86.msi"
