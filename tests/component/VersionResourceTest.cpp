@@ -47,7 +47,7 @@ TEST(VersionResource, BothModulesCarryTheProjectVersion) {
 
         const std::pair<const wchar_t*, std::wstring> strings[] = {
             {L"FileVersion", Widened(PROJECT_VERSION_TEXT)}, {L"ProductVersion", Widened(PROJECT_VERSION_TEXT)},
-            {L"ProductName", L"IEventInfoServer"},            {L"CompanyName", L"Corvalis"},
+            {L"ProductName", L"IEventInfoServer"},           {L"CompanyName", L"Corvalis"},
             {L"OriginalFilename", module.originalName},
         };
         for (const auto& [name, expected] : strings) {

@@ -178,8 +178,8 @@ static void CheckResolution(IEventModel* model) {
     V_ARRAY(&sources) = OneText(L"/PLC1/U7SQ");
     hr = model->lpVtbl->CreateSubscription(model, &handle);
     if (hr == S_OK)
-        hr = model->lpVtbl->ResolveEvents(model, handle, 0x0409, names, sources, none, none, &out[0], &out[1],
-                                          &out[2], &out[3], &out[4], &out[5]);
+        hr = model->lpVtbl->ResolveEvents(model, handle, 0x0409, names, sources, none, none, &out[0], &out[1], &out[2],
+                                          &out[3], &out[4], &out[5]);
     if (hr == S_OK && V_VT(&out[2]) == (VT_ARRAY | VT_I4)) SafeArrayGetElement(V_ARRAY(&out[2]), &index, &category);
     if (hr == S_OK && V_VT(&out[5]) == (VT_ARRAY | VT_I4)) SafeArrayGetElement(V_ARRAY(&out[5]), &index, &result);
     Check(hr == S_OK && category == 0x200001 && result == S_OK, "ResolveEvents resolves Alarm17 of /PLC1/U7SQ");
