@@ -141,6 +141,14 @@ if [ -n "$msi32" ]; then
     install "$msi64"
     install "$msi32"
     grep -q '^32|.*CLSID' <(dump_registry) || fail "the x86 package wrote no class in the 32-bit view"
+    client32=$(dirname "$msi32")/bin/c_client.exe
+    if /usr/lib/wine/wine --version </dev/null >/dev/null 2>&1; then
+        wine64 "$client32" "$(windows_path "$source_data")" </dev/null >"$work/client.out" 2>&1 ||
+            { cat "$work/client.out"; fail "the 32-bit client failed"; }
+        echo "a 32-bit client created the installed x86 object by ProgID and resolved an event"
+    else
+        echo "the 32-bit client was not run: this machine does not run 32-bit programs"
+    fi
     uninstall "$msi32"
     dump_registry | normalized "$dll64" | grep -v '\\HELPDIR|' >"$work/left"
     # HELPDIR, which each package writes with its own folder, goes with the
