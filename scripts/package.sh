@@ -96,6 +96,13 @@ else
 fi
 (cd "$PACKAGE" && find . -type f | sort)
 
+# The version resource of each module, read from the file: the strings of its
+# StringFileInfo block.
+for module in "$PACKAGE"/x64/*.dll "$PACKAGE"/x64/*.exe "$PACKAGE"/x86/*.dll "$PACKAGE"/x86/*.exe; do
+    printf '%s: %s\n' "${module#"$PACKAGE"/}" "$(x86_64-w64-mingw32-strings -el "$module" |
+        grep -A1 -x -E 'FileVersion|ProductVersion|OriginalFilename|CompanyName' | grep -v -x -- '--' | paste -sd ' ')"
+done
+
 log "checking the installers in a fresh prefix"
 bash "$REPO_ROOT/tests/scripts/Installers.sh" "$BUILD_DIR" "$PACKAGE/IEventInfoServer-$VERSION-x64.msi" \
     "$(ls "$BUILD_DIR"/installer-check/IEventInfoServer-*-x64.msi)" "$PACKAGE/IEventInfoServer-$VERSION-x86.msi"
