@@ -53,10 +53,12 @@ set(TYPELIB_TOOL_SOURCES
     ${TYPELIB_TOOL_DIR}/TypeInfoCopy.cpp
     ${TYPELIB_TOOL_DIR}/TypeLibraryCopy.cpp
     ${TYPELIB_TOOL_DIR}/LayoutSizes.cpp
-    ${TYPELIB_TOOL_DIR}/WrittenLibraryCheck.cpp)
+    ${TYPELIB_TOOL_DIR}/WrittenLibraryCheck.cpp
+    ${CMAKE_SOURCE_DIR}/loading/ComValues.cpp)
 file(GLOB TYPELIB_TOOL_HEADERS CONFIGURE_DEPENDS ${TYPELIB_TOOL_DIR}/*.h)
+list(APPEND TYPELIB_TOOL_HEADERS ${CMAKE_SOURCE_DIR}/loading/ComValues.h ${CMAKE_SOURCE_DIR}/loading/TextConversion.h)
 set(TYPELIB_TOOL ${CMAKE_BINARY_DIR}/typelibdocs/TypeLibraryDocStrings.exe)
-set(TYPELIB_TOOL_FLAGS -std=c++17 -O2 -Wall -Wextra -municode -DUNICODE -D_UNICODE)
+set(TYPELIB_TOOL_FLAGS -std=c++17 -O2 -Wall -Wextra -municode -DUNICODE -D_UNICODE -I${CMAKE_SOURCE_DIR})
 if(WARNINGS_AS_ERRORS)
     list(APPEND TYPELIB_TOOL_FLAGS -Werror)
 endif()

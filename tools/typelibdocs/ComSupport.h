@@ -1,7 +1,8 @@
 #pragma once
 
-// What the copy's files share: failed calls as exceptions, owned BSTRs and
-// names for messages.
+// What the copy's files share: failed calls as exceptions and the
+// documentation of a member. Owned BSTRs and text conversions are the
+// project's own (loading/).
 
 #include <windows.h>
 #include <oleauto.h>
@@ -9,6 +10,9 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+
+#include "loading/ComValues.h"
+#include "loading/TextConversion.h"
 
 // Throws, naming the call, when `hr` is a failure.
 inline void Check(HRESULT hr, const std::string& what) {
@@ -19,31 +23,6 @@ inline void Check(HRESULT hr, const std::string& what) {
     }
 }
 
-inline std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
-    return result;
-}
-
-class Bstr {
-public:
-    Bstr() = default;
-    ~Bstr() { SysFreeString(m_text); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-
-    BSTR* operator&() { return &m_text; }
-    BSTR get() const { return m_text; }
-    bool empty() const { return SysStringLen(m_text) == 0; }
-    std::wstring str() const { return m_text ? std::wstring(m_text, SysStringLen(m_text)) : std::wstring(); }
-
-private:
-    BSTR m_text = nullptr;
-};
-
 // The name, doc string and help context of a member, or of the type info
 // itself for MEMBERID_NIL.
 struct Documentation {
@@ -53,7 +32,7 @@ struct Documentation {
 };
 
 inline void ReadDocumentation(ITypeInfo* info, MEMBERID member, Documentation& documentation) {
-    Check(info->GetDocumentation(member, &documentation.name, &documentation.docString, &documentation.helpContext,
-                                 nullptr),
+    Check(info->GetDocumentation(member, documentation.name.Receive(), documentation.docString.Receive(),
+                                 &documentation.helpContext, nullptr),
           "ITypeInfo::GetDocumentation");
 }

@@ -22,5 +22,5 @@ void ConstantHelpTexts::CheckAllMatched() const {
             problems += L"\n  the help text comment of " + constant + L" names no constant of the library";
     }
     if (!problems.empty())
-        throw std::runtime_error("the enumeration constants' help texts do not match:" + Narrow(problems));
+        throw std::runtime_error("the enumeration constants' help texts do not match:" + Utf8(problems));
 }

@@ -8,18 +8,6 @@
 
 #include "ComSupport.h"
 
-namespace {
-
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
-    return result;
-}
-
-}  // namespace
-
 HelpTexts ParseHelpComments(const std::string& text) {
     // The text runs to the last quote of the line, so it may hold slashes and
     // quotes of its own.
@@ -31,7 +19,7 @@ HelpTexts ParseHelpComments(const std::string& text) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::smatch match;
         if (!std::regex_match(line, match, constantLine)) continue;
-        if (!texts.emplace(Widen(match[1]), Widen(match[2])).second)
+        if (!texts.emplace(FromUtf8(match[1].str()), FromUtf8(match[2].str())).second)
             throw std::runtime_error("the help text of " + match[1].str() + " is given twice");
     }
     return texts;
@@ -39,7 +27,7 @@ HelpTexts ParseHelpComments(const std::string& text) {
 
 HelpTexts ReadHelpComments(const std::wstring& idlPath) {
     std::ifstream file(std::filesystem::path(idlPath), std::ios::binary);
-    if (!file) throw std::runtime_error("cannot read " + Narrow(idlPath));
+    if (!file) throw std::runtime_error("cannot read " + Utf8(idlPath));
     std::ostringstream content;
     content << file.rdbuf();
     return ParseHelpComments(content.str());

@@ -58,5 +58,5 @@ void RestoreLayoutSizes(const std::wstring& path, const std::vector<LayoutSize>&
     }
     std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) throw std::runtime_error("cannot rewrite " + Narrow(path));
+    if (!out.flush()) throw std::runtime_error("cannot rewrite " + Utf8(path));
 }

@@ -35,8 +35,8 @@ void CopyAttributes(ITypeInfo* source, const TYPEATTR& attributes, ICreateTypeIn
     ReadDocumentation(source, MEMBERID_NIL, documentation);
     if (attributes.guid != GUID_NULL) Check(copy->SetGuid(attributes.guid), "ICreateTypeInfo::SetGuid");
     Check(copy->SetTypeFlags(attributes.wTypeFlags), "ICreateTypeInfo::SetTypeFlags");
-    if (!documentation.docString.empty())
-        Check(copy->SetDocString(documentation.docString.get()), "ICreateTypeInfo::SetDocString");
+    if (!documentation.docString.View().empty())
+        Check(copy->SetDocString(documentation.docString.Get()), "ICreateTypeInfo::SetDocString");
     if (documentation.helpContext != 0)
         Check(copy->SetHelpContext(documentation.helpContext), "ICreateTypeInfo::SetHelpContext");
     Check(copy->SetVersion(attributes.wMajorVerNum, attributes.wMinorVerNum), "ICreateTypeInfo::SetVersion");
@@ -78,8 +78,8 @@ void CopyFunction(ITypeInfo* source, UINT index, ICreateTypeInfo* copy, TypeDesc
 
     Documentation documentation;
     ReadDocumentation(source, function->memid, documentation);
-    if (!documentation.docString.empty())
-        Check(copy->SetFuncDocString(index, documentation.docString.get()), "ICreateTypeInfo::SetFuncDocString");
+    if (!documentation.docString.View().empty())
+        Check(copy->SetFuncDocString(index, documentation.docString.Get()), "ICreateTypeInfo::SetFuncDocString");
     if (documentation.helpContext != 0)
         Check(copy->SetFuncHelpContext(index, documentation.helpContext), "ICreateTypeInfo::SetFuncHelpContext");
 }
@@ -99,9 +99,9 @@ void CopyVariable(ITypeInfo* source, UINT index, const std::wstring& typeName, T
 
     Documentation documentation;
     ReadDocumentation(source, variable->memid, documentation);
-    Check(copy->SetVarName(index, documentation.name.get()), "ICreateTypeInfo::SetVarName");
-    std::wstring docString = documentation.docString.str();
-    if (kind == TKIND_ENUM) docString = helpTexts.Take(typeName, documentation.name.str()).value_or(L"");
+    Check(copy->SetVarName(index, documentation.name.Get()), "ICreateTypeInfo::SetVarName");
+    std::wstring docString = std::wstring(documentation.docString.View());
+    if (kind == TKIND_ENUM) docString = helpTexts.Take(typeName, std::wstring(documentation.name.View())).value_or(L"");
     if (!docString.empty())
         Check(copy->SetVarDocString(index, const_cast<LPOLESTR>(docString.c_str())),
               "ICreateTypeInfo::SetVarDocString");
@@ -119,11 +119,11 @@ ComPtr<ICreateTypeInfo> CreateCopy(ITypeInfo* source, ICreateTypeLib2* library) 
     // A module's functions would need their DLL entry points, which this copy
     // does not carry.
     if (attributes->typekind == TKIND_MODULE)
-        throw std::runtime_error("the module " + Narrow(documentation.name.str()) + " cannot be copied");
+        throw std::runtime_error("the module " + Utf8(std::wstring(documentation.name.View())) + " cannot be copied");
 
     ComPtr<ICreateTypeInfo> copy;
-    Check(library->CreateTypeInfo(documentation.name.get(), attributes->typekind, &copy),
-          "ICreateTypeLib::CreateTypeInfo(" + Narrow(documentation.name.str()) + ")");
+    Check(library->CreateTypeInfo(documentation.name.Get(), attributes->typekind, &copy),
+          "ICreateTypeLib::CreateTypeInfo(" + Utf8(std::wstring(documentation.name.View())) + ")");
     CopyAttributes(declaration.Get(), *attributes, copy.Get());
     return copy;
 }
@@ -134,7 +134,7 @@ void CopyMembers(ITypeInfo* source, ICreateTypeInfo* copy, const ReferenceMap& r
     const TypeAttr attributes = Attributes(declaration.Get());
     Documentation documentation;
     ReadDocumentation(declaration.Get(), MEMBERID_NIL, documentation);
-    const std::string context = " of " + Narrow(documentation.name.str());
+    const std::string context = " of " + Utf8(std::wstring(documentation.name.View()));
 
     TypeDescCopies types([&](HREFTYPE reference) { return references.Map(declaration.Get(), reference, copy); });
     try {
@@ -145,7 +145,8 @@ void CopyMembers(ITypeInfo* source, ICreateTypeInfo* copy, const ReferenceMap& r
         }
         for (UINT i = 0; i < attributes->cFuncs; ++i) CopyFunction(declaration.Get(), i, copy, types, pointerSize);
         for (UINT i = 0; i < attributes->cVars; ++i)
-            CopyVariable(declaration.Get(), i, documentation.name.str(), attributes->typekind, copy, types, helpTexts);
+            CopyVariable(declaration.Get(), i, std::wstring(documentation.name.View()), attributes->typekind, copy,
+                         types, helpTexts);
     } catch (const std::runtime_error& error) {
         throw std::runtime_error(error.what() + context);
     }

@@ -16,14 +16,15 @@ void CopyLibraryAttributes(ITypeLib* source, const TLIBATTR& attributes, ICreate
     Bstr docString;
     Bstr helpFile;
     DWORD helpContext = 0;
-    Check(source->GetDocumentation(-1, &name, &docString, &helpContext, &helpFile), "ITypeLib::GetDocumentation");
-    Check(copy->SetName(name.get()), "ICreateTypeLib::SetName");
+    Check(source->GetDocumentation(-1, name.Receive(), docString.Receive(), &helpContext, helpFile.Receive()),
+          "ITypeLib::GetDocumentation");
+    Check(copy->SetName(name.Get()), "ICreateTypeLib::SetName");
     Check(copy->SetGuid(attributes.guid), "ICreateTypeLib::SetGuid");
     Check(copy->SetVersion(attributes.wMajorVerNum, attributes.wMinorVerNum), "ICreateTypeLib::SetVersion");
     Check(copy->SetLcid(attributes.lcid), "ICreateTypeLib::SetLcid");
     Check(copy->SetLibFlags(attributes.wLibFlags), "ICreateTypeLib::SetLibFlags");
-    if (!docString.empty()) Check(copy->SetDocString(docString.get()), "ICreateTypeLib::SetDocString");
-    if (!helpFile.empty()) Check(copy->SetHelpFileName(helpFile.get()), "ICreateTypeLib::SetHelpFileName");
+    if (!docString.View().empty()) Check(copy->SetDocString(docString.Get()), "ICreateTypeLib::SetDocString");
+    if (!helpFile.View().empty()) Check(copy->SetHelpFileName(helpFile.Get()), "ICreateTypeLib::SetHelpFileName");
     if (helpContext != 0) Check(copy->SetHelpContext(helpContext), "ICreateTypeLib::SetHelpContext");
 }
 

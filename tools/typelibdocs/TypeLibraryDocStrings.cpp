@@ -23,7 +23,7 @@ namespace {
 void Run(const std::wstring& sourcePath, const std::wstring& idlPath, const std::wstring& targetPath) {
     const HelpTexts texts = ReadHelpComments(idlPath);
     ComPtr<ITypeLib> source;
-    Check(LoadTypeLibEx(sourcePath.c_str(), REGKIND_NONE, &source), "LoadTypeLibEx(" + Narrow(sourcePath) + ")");
+    Check(LoadTypeLibEx(sourcePath.c_str(), REGKIND_NONE, &source), "LoadTypeLibEx(" + Utf8(sourcePath) + ")");
     ConstantHelpTexts helpTexts(texts);
     WriteCopy(source.Get(), targetPath, helpTexts);
     CheckWrittenHelpTexts(targetPath, texts);

@@ -25,11 +25,11 @@ size_t CheckConstants(ITypeInfo* info, const HelpTexts& texts) {
         info->ReleaseVarDesc(variable);
         Documentation documentation;
         ReadDocumentation(info, member, documentation);
-        const auto expected = texts.find(documentation.name.str());
-        if (expected == texts.end() || expected->second != documentation.docString.str())
+        const auto expected = texts.find(std::wstring(documentation.name.View()));
+        if (expected == texts.end() || expected->second != std::wstring(documentation.docString.View()))
             throw std::runtime_error("the written library has the doc string \"" +
-                                     Narrow(documentation.docString.str()) + "\" for " +
-                                     Narrow(documentation.name.str()));
+                                     Utf8(std::wstring(documentation.docString.View())) + "\" for " +
+                                     Utf8(std::wstring(documentation.name.View())));
     }
     return count;
 }
