@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "loading/TextConversion.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -57,7 +58,7 @@ const std::map<std::wstring, std::wstring> kHelpTexts = {
     {L"CONFIG_REMNSAP", L"RoutingInfo"},
 };
 
-std::string Narrow(const BSTR text) { return text ? std::string(text, text + SysStringLen(text)) : "<null>"; }
+std::string Shown(BSTR text) { return text ? Utf8(BstrView(text)) : "<null>"; }
 
 // The name and doc string of a member, or of the type info for MEMBERID_NIL.
 std::pair<std::wstring, std::wstring> Documentation(ITypeInfo* info, MEMBERID member) {
@@ -132,7 +133,7 @@ void Describe(ITypeInfo* info, std::vector<std::string>& lines) {
                  << d->invkind << " at " << d->oVft << " callconv " << d->callconv << " optional " << d->cParamsOpt
                  << " flags " << d->wFuncFlags << " returns " << TypeText(info, d->elemdescFunc.tdesc) << " doc "
                  << Text(Documentation(info, d->memid).second) << " names";
-        for (UINT n = 0; n < count; ++n) function << " " << Narrow(names[n]), SysFreeString(names[n]);
+        for (UINT n = 0; n < count; ++n) function << " " << Shown(names[n]), SysFreeString(names[n]);
         for (SHORT p = 0; p < d->cParams; ++p)
             function << " [" << TypeText(info, d->lprgelemdescParam[p].tdesc) << " "
                      << d->lprgelemdescParam[p].paramdesc.wParamFlags << "]";
@@ -166,8 +167,8 @@ std::vector<std::string> Describe(ITypeLib* library) {
     BSTR name = nullptr, doc = nullptr;
     library->GetDocumentation(-1, &name, &doc, nullptr, nullptr);
     std::ostringstream line;
-    line << Narrow(name) << " syskind " << a->syskind << " version " << a->wMajorVerNum << "." << a->wMinorVerNum
-         << " lcid " << a->lcid << " flags " << a->wLibFlags << " doc " << Narrow(doc);
+    line << Shown(name) << " syskind " << a->syskind << " version " << a->wMajorVerNum << "." << a->wMinorVerNum
+         << " lcid " << a->lcid << " flags " << a->wLibFlags << " doc " << Shown(doc);
     lines.push_back(line.str());
     SysFreeString(name);
     SysFreeString(doc);
