@@ -4,6 +4,7 @@
 #include <wrl/client.h>
 
 #include "IEventInfoServer.h"
+#include "loading/ComValues.h"
 #include "loading/SystemMessage.h"
 
 using Microsoft::WRL::ComPtr;
@@ -27,4 +28,18 @@ void ReportCallResult(REFIID iid, HRESULT result, const std::wstring& descriptio
 bool ReportsErrors(REFIID iid) {
     return iid == __uuidof(IEventMessageIds) || iid == __uuidof(IEventModel) || iid == __uuidof(IUMCInfo) ||
            iid == __uuidof(IEventInfoInit);
+}
+
+ErrorObject TakeErrorObject() {
+    ErrorObject taken;
+    ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, &info) != S_OK || !info) return taken;
+    Bstr source, description;
+    taken.present = true;
+    info->GetGUID(&taken.iid);
+    info->GetSource(source.Receive());
+    info->GetDescription(description.Receive());
+    taken.source = source.View();
+    taken.description = description.View();
+    return taken;
 }

@@ -27,3 +27,13 @@ void ReportCallResult(REFIID iid, HRESULT result, const std::wstring& descriptio
 
 // Whether the interface's failing calls leave an error object.
 bool ReportsErrors(REFIID iid);
+
+// The caller's side: the error object a failed call left on this thread,
+// taken off it as a host takes it; `present` is false when there is none.
+struct ErrorObject {
+    bool present = false;
+    GUID iid{};
+    std::wstring source;
+    std::wstring description;
+};
+ErrorObject TakeErrorObject();

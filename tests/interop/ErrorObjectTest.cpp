@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "component/ErrorReport.h"
 #include "loading/TextConversion.h"
 #include "tests/interop/InteropProject.h"
 #include "tests/support/ArrayValues.h"
@@ -16,29 +17,7 @@
 
 namespace {
 
-struct ErrorObject {
-    bool present = false;
-    GUID iid{};
-    std::wstring source;
-    std::wstring description;
-};
-
-// Takes the thread's error object, as a host does after a failure.
-ErrorObject TakeErrorObject() {
-    ErrorObject taken;
-    ComPtr<IErrorInfo> info;
-    if (GetErrorInfo(0, &info) != S_OK || !info) return taken;
-    taken.present = true;
-    Bstr source, description;
-    info->GetGUID(&taken.iid);
-    info->GetSource(source.Receive());
-    info->GetDescription(description.Receive());
-    taken.source = BstrView(source.Get());
-    taken.description = BstrView(description.Get());
-    return taken;
-}
-
-std::string Shown(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+std::string Shown(const std::wstring& text) { return Utf8(text); }
 
 class ErrorObjects : public testing::Test {
 protected:

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "component/ErrorReport.h"
 #include "loading/TextConversion.h"
 #include "tests/interop/InteropProject.h"
 #include "tests/support/ArrayValues.h"
@@ -30,44 +31,21 @@ std::wstring Hex(HRESULT hr) {
     return text;
 }
 
-std::wstring Shown(const VARIANT& value);
-
-std::wstring ShownArray(SAFEARRAY* array, VARTYPE elementType) {
-    LONG low = 0, high = -1;
-    SafeArrayGetLBound(array, 1, &low);
-    SafeArrayGetUBound(array, 1, &high);
-    std::wstring text = L"[" + std::to_wstring(low) + L":";
-    for (LONG i = low; i <= high; ++i) {
-        Variant element;
-        if (elementType == VT_VARIANT) {
-            SafeArrayGetElement(array, &i, element.Get());
-        } else {
-            // Every scalar member of the union starts where the BSTR does.
-            SafeArrayGetElement(array, &i, &V_BSTR(element.Get()));
-            V_VT(element.Get()) = elementType;
-        }
-        text += L" " + Shown(*element);
-    }
-    return text + L"]";
-}
-
+// A value as text, with its type and, for an array, its lower bound.
 std::wstring Shown(const VARIANT& value) {
-    const VARTYPE type = V_VT(&value);
-    std::wstring text = std::to_wstring(type) + L":";
-    if (type & VT_ARRAY) return text + ShownArray(V_ARRAY(&value), type & VT_TYPEMASK);
-    Variant converted;
-    if (type == VT_EMPTY || FAILED(VariantChangeType(converted.Get(), const_cast<VARIANT*>(&value), 0, VT_BSTR)))
-        return text;
-    return text + std::wstring(BstrView(V_BSTR(converted.Get())));
+    std::wstring text = std::to_wstring(V_VT(&value)) + L":";
+    if (V_VT(&value) & VT_ARRAY) {
+        LONG low = 0;
+        SafeArrayGetLBound(V_ARRAY(&value), 1, &low);
+        text += L"from " + std::to_wstring(low) + L" ";
+    }
+    return text + Show(value);
 }
 
 // The error object a failed call left, if any, as its words.
 std::wstring ErrorWords() {
-    ComPtr<IErrorInfo> info;
-    Bstr description;
-    if (GetErrorInfo(0, &info) != S_OK || !info) return L": none";
-    info->GetDescription(description.Receive());
-    return L" (" + std::wstring(BstrView(description.Get())) + L")";
+    const ErrorObject taken = TakeErrorObject();
+    return taken.present ? L" (" + taken.description + L")" : L": none";
 }
 
 struct Answers {

@@ -42,3 +42,28 @@ Variant Variants(Items&&... items) {
 
 // The ids of a VT_ARRAY|VT_I4 value; empty for any other value.
 inline std::vector<LONG> LongsOf(const VARIANT& value) { return ArrayElements<LONG>(value, VT_I4); }
+
+// A value as text: "-" for VT_EMPTY, arrays element by element in brackets.
+inline std::wstring Show(const VARIANT& value) {
+    if (!(V_VT(&value) & VT_ARRAY)) {
+        Variant text;
+        if (V_VT(&value) == VT_EMPTY) return L"-";
+        if (FAILED(VariantChangeType(text.Get(), const_cast<VARIANT*>(&value), 0, VT_BSTR)))
+            return L"<type " + std::to_wstring(V_VT(&value)) + L">";
+        return std::wstring(V_BSTR(text.Get()), SysStringLen(V_BSTR(text.Get())));
+    }
+    SAFEARRAY* array = V_ARRAY(&value);
+    LONG low = 0, high = -1;
+    SafeArrayGetLBound(array, 1, &low);
+    SafeArrayGetUBound(array, 1, &high);
+    std::wstring shown = L"[";
+    for (LONG i = low; i <= high; ++i) {
+        Variant element;
+        V_VT(element.Get()) = static_cast<VARTYPE>(V_VT(&value) & ~VT_ARRAY);
+        // A VARIANT element is copied whole; any other into the value's union.
+        void* target = V_VT(element.Get()) == VT_VARIANT ? static_cast<void*>(element.Get()) : &V_I4(element.Get());
+        SafeArrayGetElement(array, &i, target);
+        shown += (i > low ? L"," : L"") + Show(*element);
+    }
+    return shown + L"]";
+}

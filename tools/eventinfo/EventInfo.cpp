@@ -18,6 +18,7 @@
 #include "loading/ComValues.h"
 #include "ProjectVersion.h"
 #include "component/ComBoundary.h"
+#include "component/ErrorReport.h"
 #include "component/EventInfoObj.h"
 #include "loading/ProjectLoad.h"
 #include "tools/common/EventInputs.h"
@@ -98,14 +99,6 @@ std::string ReadFileText(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The words of the error object a failed call of the component left.
-std::string ErrorObjectText() {
-    ComPtr<IErrorInfo> info;
-    Bstr description;
-    if (GetErrorInfo(0, &info) != S_OK || !info || FAILED(info->GetDescription(description.Receive()))) return {};
-    return Str(description.Get());
-}
-
 // The object that answers the commands, and the component code linked into
 // this program for what the interfaces do not show (key names, texts, lint).
 class Session {
@@ -127,7 +120,8 @@ public:
         hr = init->ParseXML(nullptr);
         if (FAILED(hr))
             throw Failure{kExitNotLoaded, "the registered component could not load the registry-named project file (" +
-                                              Hex(static_cast<uint32_t>(hr)) + "): " + ErrorObjectText()};
+                                              Hex(static_cast<uint32_t>(hr)) +
+                                              "): " + Utf8(TakeErrorObject().description)};
     }
 
     template <class Interface>
