@@ -97,9 +97,13 @@ uninstall() {
     wine64 msiexec /x "$(windows_path "$1")" /qn </dev/null >/dev/null 2>&1 || fail "msiexec /x $(basename "$1")"
     echo "removed $(basename "$1") in $(seconds_since "$started") s"
 }
+# CLIENT [--mta]: the sample C client of a build creates the installed
+# object by its ProgID and resolves an event.
 client() {
-    wine64 "$build/bin/c_client.exe" "$@" "$(windows_path "$source_data")" </dev/null >"$work/client.out" 2>&1 ||
-        { cat "$work/client.out"; fail "the client ($*) failed"; }
+    local program=$1
+    shift
+    wine64 "$program" "$@" "$(windows_path "$source_data")" </dev/null >"$work/client.out" 2>&1 ||
+        { cat "$work/client.out"; fail "the client $program $* failed"; }
     grep -q "ResolveEvents resolves Alarm17" "$work/client.out" || fail "the client resolved no event"
 }
 source_data=$(cd "$(dirname "$0")/../interop/data" && pwd)
@@ -111,8 +115,8 @@ dump_registry >"$work/before"
 install "$msi64"
 [ -f "$WINEPREFIX/drive_c/Program Files/IEventInfoServer/IEventInfoServer.dll" ] || fail "no DLL in Program Files"
 dump_registry | normalized "$dll64" >"$work/installed"
-client
-client --mta
+client "$build/bin/c_client.exe"
+client "$build/bin/c_client.exe" --mta
 echo "a client created the installed object by ProgID and resolved an event, also from the multithreaded apartment"
 version=$(wine64 "$WINEPREFIX/drive_c/Program Files/IEventInfoServer/eventinfo.exe" --version </dev/null | tr -d '\r')
 echo "installed inspector: $version"
@@ -141,10 +145,8 @@ if [ -n "$msi32" ]; then
     install "$msi64"
     install "$msi32"
     grep -q '^32|.*CLSID' <(dump_registry) || fail "the x86 package wrote no class in the 32-bit view"
-    client32=$(dirname "$msi32")/bin/c_client.exe
     if /usr/lib/wine/wine --version </dev/null >/dev/null 2>&1; then
-        wine64 "$client32" "$(windows_path "$source_data")" </dev/null >"$work/client.out" 2>&1 ||
-            { cat "$work/client.out"; fail "the 32-bit client failed"; }
+        client "$(dirname "$msi32")/bin/c_client.exe"
         echo "a 32-bit client created the installed x86 object by ProgID and resolved an event"
     else
         echo "the 32-bit client was not run: this machine does not run 32-bit programs"
@@ -158,7 +160,7 @@ if [ -n "$msi32" ]; then
     [ ! -s "$work/lost" ] || { cat "$work/lost"; fail "removing the x86 package took keys of the x64 one"; }
     diff "$work/added" <(shared_copy <"$work/added") >/dev/null ||
         { cat "$work/added"; fail "removing the x86 package left keys besides the shared ProgIDs"; }
-    client
+    client "$build/bin/c_client.exe"
     uninstall "$msi64"
     dump_registry >"$work/after"
     diff "$work/after" <(shared_copy <"$work/after") >/dev/null ||
@@ -180,7 +182,7 @@ echo "products after the upgrade: $installed"
 [ "$(printf '%s\n' "$installed" | grep -c .)" = 1 ] || fail "not one product after the upgrade"
 expected=$(basename "$next64" | sed -E 's/^IEventInfoServer-([0-9.]+)-.*/\1/')
 printf '%s' "$installed" | grep -q "$expected" || fail "the product left is not version $expected"
-client
+client "$build/bin/c_client.exe"
 uninstall "$next64"
 diff "$work/before" <(dump_registry) || fail "keys left after removing the upgraded product"
 echo "version $expected upgraded the earlier one in place"
