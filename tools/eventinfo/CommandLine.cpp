@@ -36,6 +36,9 @@ constexpr CommandSpec kCommands[] = {
     {"languages", 0, 0, "languages", "The message languages the model knows, by the language check."},
     {"dump", 0, 0, "dump", "The whole model: devices, TOs, parameters, categories, attributes, messages."},
     {"lint", 0, 0, "lint", "Reports what the component drops or cannot reach in the project file, with its place."},
+    {"diff", 2, 2, "diff OLD NEW",
+     "What changed between two exports of a project: devices, TOs, connection parameters, categories,\n"
+     "  attributes and message texts. Exit status 0 when nothing differs, 1 when something does."},
 };
 
 const CommandSpec* FindCommand(const std::string& name) {

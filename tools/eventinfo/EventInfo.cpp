@@ -24,24 +24,17 @@
 #include "tools/common/EventInputs.h"
 #include "loading/XmlAccess.h"
 #include "tools/eventinfo/CommandLine.h"
+#include "tools/eventinfo/Diff.h"
+#include "tools/eventinfo/InspectorFailure.h"
 #include "tools/eventinfo/Lint.h"
+#include "tools/eventinfo/ProjectFile.h"
 #include "tools/eventinfo/Report.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFindings = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitNotLoaded = 3;
 constexpr wchar_t kProgId[] = L"CorvalisEventInfo.EventInfoObj";
-
-// A failure to report on stderr with its exit status.
-struct Failure {
-    int status;
-    std::string message;
-};
 
 std::string Hex(uint32_t value, int digits = 8) {
     char text[16];
@@ -94,19 +87,14 @@ std::string ValueText(const VARIANT& value) {
     }
 }
 
-std::string ReadFileText(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The object that answers the commands, and the component code linked into
 // this program for what the interfaces do not show (key names, texts, lint).
 class Session {
 public:
     explicit Session(const CommandLine& line) : m_file(line.file) {
         if (!m_file.empty()) {
-            LoadLinked();
-            ThrowIfFailed(EventInfoObj::CreateLoaded(*m_linked, IID_PPV_ARGS(&m_object)));
+            m_linked = LoadProjectFile(m_file);
+            ThrowIfFailed(EventInfoObj::CreateLoaded(*m_linked.project, IID_PPV_ARGS(&m_object)));
             return;
         }
         CLSID clsid{};
@@ -133,46 +121,18 @@ public:
 
     // The linked component's view of the same file, loaded on first use.
     const Project& View() {
-        if (!m_linked) LoadLinked();
-        return *m_linked;
+        if (!m_linked.project) m_linked = LoadProjectFile(m_file);
+        return *m_linked.project;
     }
-    const std::string& FileText() const { return m_fileText; }
+    const std::string& FileText() {
+        View();
+        return m_linked.fileText;
+    }
 
 private:
-    void LoadLinked() {
-        auto project = std::make_unique<Project>();
-        HRESULT hr = S_OK;
-        if (!m_file.empty()) {
-            const std::wstring path = FromUtf8(m_file);
-            if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-                throw Failure{kExitNotLoaded, "cannot open the project file " + m_file};
-            m_fileText = ReadFileText(path);
-            hr = ComBoundary([&] { return LoadProject(Ansi(path), *project); }, E_UNEXPECTED);
-        } else {
-            hr = ComBoundary([&] { return LoadProjectNamedByRegistry(*project); }, E_UNEXPECTED);
-        }
-        if (FAILED(hr) || !DocumentRoot(project->m_pDocument.Get())) {
-            const std::string why = project->m_loadFailure.empty()
-                                        ? "the load failed with " + Hex(static_cast<uint32_t>(hr))
-                                        : Utf8(project->m_loadFailure);
-            throw Failure{kExitNotLoaded, "cannot load the project: " + why};
-        }
-        if (m_file.empty()) m_fileText = DocumentText(project->m_pDocument.Get());
-        m_linked = std::move(project);
-    }
-
-    // The loaded document as text, for the lines of elements when the file
-    // was named by the registry.
-    static std::string DocumentText(IXMLDOMDocument* document) {
-        Bstr xml;
-        if (FAILED(document->get_xml(xml.Receive()))) return {};
-        return Str(xml.Get());
-    }
-
     std::string m_file;
-    std::string m_fileText;
     ComPtr<IUnknown> m_object;
-    std::unique_ptr<Project> m_linked;
+    LoadedProject m_linked;
 };
 
 // ---- devices, TOs, parameters ------------------------------------------------
@@ -498,6 +458,7 @@ int RunLint(Session& session, const CommandLine& line, Report& report) {
 }
 
 int Run(const CommandLine& line) {
+    if (line.command == "diff") return RunDiff(line);
     Session session(line);
     Report report;
     int status = kExitOk;
