@@ -48,6 +48,7 @@ STDMETHODIMP EventInfoObj::ParseXML(BSTR) {
         {__uuidof(IEventInfoInit), L"ParseXML"},
         [&]() -> CallResult {
             m_messages.Clear();
+            m_routing.Clear();
             const HRESULT hr = LoadProjectNamedByRegistry(m_project);
             if (FAILED(hr)) return {hr, m_project.m_loadFailure};
             return hr;

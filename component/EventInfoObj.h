@@ -14,6 +14,7 @@
 
 #include "IEventInfoServer.h"
 #include "component/DispatchImpl.h"
+#include "deviceinfo/RoutingCache.h"
 #include "eventserver/MessageIndex.h"
 #include "eventserver/SubscriptionTable.h"
 #include "loading/Project.h"
@@ -109,4 +110,5 @@ private:
     Project m_project;
     eventserver::SubscriptionTable m_subscriptions;
     MessageCache m_messages;  // of m_project's categories, cleared by a load
+    RoutingCache m_routing;   // of m_project's devices, cleared by a load
 };

@@ -13,6 +13,7 @@
 #include "deviceinfo/ConnectionParameterTables.h"
 #include "deviceinfo/ConnectionValueConversions.h"
 #include "deviceinfo/DeviceInfoSupport.h"
+#include "deviceinfo/RoutingCache.h"
 #include "loading/TextConversion.h"
 #include "loading/XmlAccess.h"
 
@@ -52,22 +53,31 @@ bool StartsWith(const std::wstring& text, std::wstring_view prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-RoutingOverride EvaluateRoutingOverride(const ElementIndex& elements, IXMLDOMNode* device, tagConfigParams param) {
+// The device's routing block is its "RoutInfo" child, when it has one.
+struct DeviceElement {
+    std::wstring_view name;
+    IXMLDOMNode* node;
+    RoutingCache& routing;
+    IXMLDOMNode* RoutingBlock() const { return routing.Of(name, node); }
+};
+
+RoutingOverride EvaluateRoutingOverride(const ElementIndex& elements, const DeviceElement& device,
+                                        tagConfigParams param) {
     if (param == CONFIG_REMNSAP) {
+        IXMLDOMNode* const routing = device.RoutingBlock();
         // A device without routing has no routing block.
-        const DomNode routing = FindChildByName(device, L"RoutInfo");
-        if (!routing || GetAttributeText(routing.Get(), L"ROUTNET").empty()) return {RoutingOverride::Refused, {}};
-        return {RoutingOverride::Value, GetConnectionAttribute(elements, device, L"SubnetID") + L"|" +
-                                            GetConnectionAttribute(elements, device, L"MPIDefault")};
+        if (!routing || GetAttributeText(routing, L"ROUTNET").empty()) return {RoutingOverride::Refused, {}};
+        return {RoutingOverride::Value, GetConnectionAttribute(elements, device.node, L"SubnetID") + L"|" +
+                                            GetConnectionAttribute(elements, device.node, L"MPIDefault")};
     }
     if (param == CONFIG_ADDRESS) {
-        const DomNode routing = FindChildByName(device, L"RoutInfo");
+        IXMLDOMNode* const routing = device.RoutingBlock();
         if (!routing) return {};
-        if (!StartsWith(GetAttributeText(routing.Get(), L"ROUTNET"), L"PC-Internal"))
-            return {RoutingOverride::Value, GetAttributeText(routing.Get(), L"ROUTADR")};
+        if (!StartsWith(GetAttributeText(routing, L"ROUTNET"), L"PC-Internal"))
+            return {RoutingOverride::Value, GetAttributeText(routing, L"ROUTADR")};
         // A router inside the PC: its slot is the address. A router element
         // that is missing or not unique abandons the override.
-        const DomNode router = FindElementNamed(elements, GetAttributeText(routing.Get(), L"ROUTDEV"));
+        const DomNode router = FindElementNamed(elements, GetAttributeText(routing, L"ROUTDEV"));
         if (!router) return {};
         for (DomNode child = FirstChild(router.Get()); child; child = NextSibling(child.Get())) {
             std::wstring slot = GetAttributeText(child.Get(), L"SLOT");
@@ -80,7 +90,8 @@ RoutingOverride EvaluateRoutingOverride(const ElementIndex& elements, IXMLDOMNod
 
 // XML errors while a routing override is evaluated abandon the override;
 // running out of memory does not.
-RoutingOverride GuardedRoutingOverride(const ElementIndex& elements, IXMLDOMNode* device, tagConfigParams param) {
+RoutingOverride GuardedRoutingOverride(const ElementIndex& elements, const DeviceElement& device,
+                                       tagConfigParams param) {
     try {
         return EvaluateRoutingOverride(elements, device, param);
     } catch (const ComError& error) {
@@ -140,7 +151,8 @@ STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR* DevName, tagConfigParams Para
         if (!param)
             Fail(E_INVALIDARG, L"the argument ParamID " + std::to_wstring(ParamID) + L" names no connection parameter");
 
-        RoutingOverride routing = GuardedRoutingOverride(elements, device.Get(), ParamID);
+        const DeviceElement deviceElement{BstrView(*DevName), device.Get(), m_routing};
+        RoutingOverride routing = GuardedRoutingOverride(elements, deviceElement, ParamID);
         if (routing.kind == RoutingOverride::Refused)
             Fail(E_INVALIDARG, L"the routing information of device '" + std::wstring(BstrView(*DevName)) +
                                    L"' gives no value for parameter " + std::to_wstring(ParamID));
@@ -161,7 +173,7 @@ STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR* DevName, tagConfigParams Para
             return S_OK;
         }
         const bool routed =
-            param->conversion == ParamConversion::TransportAccessPoint && FindChildByName(device.Get(), L"RoutInfo");
+            param->conversion == ParamConversion::TransportAccessPoint && deviceElement.RoutingBlock() != nullptr;
         ConvertValueText(*param, text, routed, m_project.m_model.m_alarmTypes, value.Get());
         value.DetachTo(ParamValue);
         *pError = IUMC_OK;

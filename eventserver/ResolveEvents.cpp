@@ -1,5 +1,6 @@
 // IEventModel: resolution of raw events into message texts and attributes.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -44,12 +45,24 @@ std::wstring PrimaryLanguageForm(std::wstring name) {
 // The text of an array element; empty outside the array's bounds.
 std::wstring_view View(const BSTR* text) { return text ? BstrView(*text) : std::wstring_view(); }
 
+// The question for a debug-output listener is a round trip to the
+// platform's server, several times the cost of resolving an event, so a
+// "none" is believed for this long: a listener that attaches later hears the
+// trace of the calls from at most this long after it attached. A present
+// listener is asked for at every call, so nothing is sent once it has left.
+constexpr ULONGLONG kListenerRecheckMs = 100;
+std::atomic<ULONGLONG> g_noListenerAt{0};  // tick count of the latest "none"; 0 for none believed
+
 // Whether anyone can receive debug output: a debugger, or a debug-output
 // listener, which owns the "DBWIN_BUFFER_READY" event. Sending costs a round
 // trip to the system even when nobody listens.
 bool DebugOutputReceived() {
     if (IsDebuggerPresent()) return true;
+    const ULONGLONG now = GetTickCount64();
+    const ULONGLONG noneAt = g_noListenerAt.load(std::memory_order_relaxed);
+    if (noneAt != 0 && now - noneAt < kListenerRecheckMs) return false;
     const HANDLE listener = OpenEventW(SYNCHRONIZE, FALSE, L"DBWIN_BUFFER_READY");
+    g_noListenerAt.store(listener ? 0 : now, std::memory_order_relaxed);
     if (!listener) return false;
     CloseHandle(listener);
     return true;

@@ -235,6 +235,50 @@ TEST(GetConnectionInfo, PerDevice) {
     }
 }
 
+// The routing block is found once per device and load: each device is asked
+// twice, and again after a load of a file where the blocks moved.
+TEST(GetConnectionInfo, RoutingBlockOfEachLoad) {
+    ProjectDirectory directory;
+    const std::string tos = R"(<RT1 TypeID="x"/><RT2 TypeID="x"/><!--RoutInfo--><RT3/>)";
+    const auto project = [&](const std::string& first, const std::string& second) {
+        return R"(<R><DEVICES><First MPIDefault="2">)" + first + tos + R"(</First><Second MPIDefault="3">)" + tos +
+               second + R"(</Second><Pi MPIDefault="4"><?RoutInfo ROUTADR="6"?><RoutInfo ROUTADR="5"/></Pi>)" +
+               R"(</DEVICES></R>)";
+    };
+    const std::string block = R"(<RoutInfo ROUTNET="Ethernet" ROUTADR="1.1"/>)";
+    auto info = LoadedInfo(directory, project(block, ""));
+    ASSERT_TRUE(info);
+    const struct {
+        const wchar_t* device;
+        LONG id;
+        Expected before, after;
+    } rows[] = {
+        {L"First", CONFIG_ADDRESS, Octets({1, 1}), Octets({2})},
+        {L"First", CONFIG_REMNSAP, Octets({6, 0, 0, 0, 0, 0, 0, 1, 2}), Refused()},
+        {L"First", CONFIG_LOCSAP, Octets({0x01, 0x00}), Octets({0x00, 0x01})},
+        {L"Second", CONFIG_ADDRESS, Octets({3}), Octets({1, 1})},
+        {L"Second", CONFIG_REMNSAP, Refused(), Octets({6, 0, 0, 0, 0, 0, 0, 1, 3})},
+        {L"Second", CONFIG_LOCSAP, Octets({0x00, 0x01}), Octets({0x01, 0x00})},
+        // The first child of that name is a processing instruction, which has no attributes.
+        {L"Pi", CONFIG_ADDRESS, Empty(IUMC_ERROR_XMLFILE_NOINFOAVAILABLE), Empty(IUMC_ERROR_XMLFILE_NOINFOAVAILABLE)},
+        {L"Pi", CONFIG_LOCSAP, Octets({0x01, 0x00}), Octets({0x01, 0x00})},
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(std::wstring(row.device) + L" " + std::to_wstring(row.id) + L" pass " + std::to_wstring(pass));
+            ExpectConnectionInfo(info.Get(), row.device, row.id, row.before);
+        }
+    }
+    directory.WriteProject(project("", block));
+    ComPtr<IEventInfoInit> init;
+    ASSERT_EQ(info.As(&init), S_OK);
+    ASSERT_EQ(init->ParseXML(nullptr), S_OK);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::wstring(row.device) + L" " + std::to_wstring(row.id) + L" after the load");
+        ExpectConnectionInfo(info.Get(), row.device, row.id, row.after);
+    }
+}
+
 TEST(GetConnectionInfo, NullPointers) {
     ProjectDirectory directory;
     auto info = LoadedInfo(directory, R"(<R><DEVICES><D1 TIMEOUT="5"/></DEVICES></R>)");

@@ -378,6 +378,7 @@ TEST_F(Resolution, TraceTextPerEventWhenSomeoneListens) {
     {
         DebugOutputListener listener;
         ASSERT_TRUE(listener.Listening());
+        Sleep(150);  // an earlier call may have found nobody: see ListenerAttachingLaterHearsTheTrace
         ASSERT_EQ(resolve(), S_OK);
         // Nothing for the missing message element and the unknown source.
         EXPECT_EQ(Heard(listener, 3),
@@ -391,6 +392,22 @@ TEST_F(Resolution, TraceTextPerEventWhenSomeoneListens) {
     const RaisedDebugOutput raised;
     ASSERT_EQ(resolve(), S_OK);
     EXPECT_EQ(RaisedDebugOutput::Count(), 0);
+}
+
+// A call that found nobody listening is believed for a while; a listener
+// that attaches afterwards hears the trace of the calls once that while
+// (100 ms) is over.
+TEST_F(Resolution, ListenerAttachingLaterHearsTheTrace) {
+    Select(kUserAlarms, {-1});
+    const auto resolve = [&] {
+        return Resolve(m_b.Get(), m_handle, 0x0409, TextArray({L"Alarm1"}), TextArray({L"/D1/U7SQ"})).hr;
+    };
+    ASSERT_EQ(resolve(), S_OK);
+    DebugOutputListener listener;
+    ASSERT_TRUE(listener.Listening());
+    Sleep(150);
+    ASSERT_EQ(resolve(), S_OK);
+    EXPECT_EQ(Heard(listener, 1), std::vector<std::string>{"Alarm1/D1/U7SQ Attribute selectiert 4294967295"});
 }
 
 namespace {
