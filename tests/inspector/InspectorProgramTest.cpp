@@ -79,7 +79,7 @@ TEST(InspectorProgram, LintReportsEachProblemWithItsPlace) {
 TEST(InspectorProgram, AnswersForTheExampleProject) {
     const Outcome devices = RunInspector(L"devices " + kPlant);
     EXPECT_EQ(devices.status, 0u) << devices.err;
-    EXPECT_NE(devices.out.find("  PLC_Line1   12AB34CD  2\n"), std::string::npos) << devices.out;
+    EXPECT_NE(devices.out.find("  PLC_Line1   12AB34CD  2         not routed\n"), std::string::npos) << devices.out;
 
     const Outcome categories = RunInspector(L"categories --class conditional --json " + kPlant);
     EXPECT_EQ(categories.status, 0u);
@@ -96,9 +96,89 @@ TEST(InspectorProgram, AnswersForTheExampleProject) {
     EXPECT_NE(params.out.find("CONFIG_TIMEOUT"), std::string::npos) << params.out;
     EXPECT_NE(params.out.find("VT_UI4"), std::string::npos) << params.out;
 
+    // The one finding the example keeps: a cam TO whose type no category defines.
     const Outcome lint = RunInspector(L"lint " + kPlant);
-    EXPECT_EQ(lint.status, 1u);  // the router element named by ROUTDEV is missing
-    EXPECT_TRUE(HasFinding(lint.out, "41", "routing-device", "/OPC_AE/DEVICES/PLC_Remote/RoutInfo")) << lint.out;
+    EXPECT_EQ(lint.status, 1u);
+    EXPECT_TRUE(HasFinding(lint.out, "38", "to-type", "/OPC_AE/DEVICES/PLC_Line2/RT17")) << lint.out;
+    EXPECT_EQ(lint.out.find("routing-device"), std::string::npos) << lint.out;
+}
+
+std::string ReadPlant() {
+    return ReadText(std::wstring(INSPECTOR_SOURCE_DIR) + L"\\examples\\plant\\opc2\\bink4\\corvalis\\XML\\OPC_AE.xml");
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// A message without a text in a language the project uses, and routers
+// inside the PC whose element is missing or has no slot; an Ethernet route
+// never reads its ROUTDEV.
+TEST(InspectorProgram, LintFindsEmptyTextsAndRoutersTheComponentReads) {
+    std::string xml = Replaced(ReadPlant(), " MSG0409=\"Level @1W%d@ mm exceeded\"", "");
+    xml = Replaced(xml, "<RT3 Name=\"Feeder\"",
+                   "<RoutInfo ROUTNET=\"PC-Internal\" ROUTDEV=\"NoRouter\"/><RT3 Name=\"Feeder\"");
+    const std::wstring path = TempFile(L"plant-lint.xml");
+    WriteText(path, xml);
+    const Outcome outcome = RunInspector(L"lint --file \"" + path + L"\"");
+    EXPECT_EQ(outcome.status, 1u) << outcome.err;
+    EXPECT_TRUE(HasFinding(outcome.out, "8", "missing-text", "/OPC_AE/CONDITIONAL/U7SQ/ID00000011")) << outcome.out;
+    EXPECT_NE(outcome.out.find("0x0409"), std::string::npos) << outcome.out;
+    EXPECT_EQ(outcome.out.find("ID00000012"), std::string::npos) << outcome.out;
+    // Only the device's first routing element counts, and it is the Ethernet one.
+    EXPECT_EQ(outcome.out.find("routing-device"), std::string::npos) << outcome.out;
+
+    WriteText(path, Replaced(ReadPlant(), "ROUTNET=\"Ethernet1\"", "ROUTNET=\"PC-Internal\""));
+    const Outcome missingRouter = RunInspector(L"lint --file \"" + path + L"\"");
+    EXPECT_TRUE(HasFinding(missingRouter.out, "41", "routing-device", "/OPC_AE/DEVICES/PLC_Remote/RoutInfo"))
+        << missingRouter.out;
+
+    WriteText(path, Replaced(Replaced(ReadPlant(), "ROUTNET=\"Ethernet1\"", "ROUTNET=\"PC-Internal\""), "</DEVICES>",
+                             "</DEVICES><Router1><Slot SLOT=\"\"/></Router1>"));
+    const Outcome noSlot = RunInspector(L"lint --file \"" + path + L"\"");
+    EXPECT_NE(noSlot.out.find("has a SLOT"), std::string::npos) << noSlot.out;
+    DeleteFileW(path.c_str());
+}
+
+// What a user types without knowing the component's forms.
+TEST(InspectorProgram, AnswersWithoutOutsideKnowledge) {
+    const Outcome diagnosis = RunInspector(L"resolve --lang 0x0409 17154 /PLC_Line1/U7DIAG " + kPlant);
+    EXPECT_EQ(diagnosis.status, 0u) << diagnosis.err;
+    EXPECT_NE(diagnosis.err.find("as \"DIAGNOSIS: 4302\""), std::string::npos) << diagnosis.err;
+    EXPECT_NE(diagnosis.out.find("Module $Z1%04X failed"), std::string::npos) << diagnosis.out;
+
+    const Outcome quiet = RunInspector(L"resolve --quiet --lang 0x0409 DIAGNOSIS:4302 /PLC_Line1/U7DIAG " + kPlant);
+    EXPECT_EQ(quiet.status, 0u) << quiet.err;
+    EXPECT_EQ(quiet.err, "");
+
+    const Outcome unknown = RunInspector(L"resolve --lang 0x0409 DIAGNOSIS99 /PLC_Line1/U7DIAG " + kPlant);
+    EXPECT_EQ(unknown.status, 2u);
+    EXPECT_NE(unknown.err.find("\"DIAGNOSIS: \" and the number in hexadecimal"), std::string::npos) << unknown.err;
+
+    const Outcome value = RunInspector(L"resolve --lang 0x0409 --value 300 Alarm17 /PLC_Line1/U7SQ " + kPlant);
+    EXPECT_EQ(value.status, 0u) << value.err;
+    EXPECT_NE(value.out.find("Level 300 mm exceeded"), std::string::npos) << value.out;
+
+    const Outcome messages = RunInspector(L"messages /PLC_Line1/U7DIAG " + kPlant);
+    EXPECT_NE(messages.out.find("ID00004302   17154  DIAGNOSIS: 4302"), std::string::npos) << messages.out;
+
+    const Outcome tos = RunInspector(L"tos PLC_Line2 " + kPlant);
+    EXPECT_NE(tos.out.find("CamDisk  17               4516CE54-32EB-11D3-8F3C-00105A2DC995  RT17     /PLC_Line2/RT17"),
+              std::string::npos)
+        << tos.out;
+
+    const Outcome params = RunInspector(L"params PLC_Remote REMNSAP address passive " + kPlant);
+    EXPECT_NE(params.out.find("subnet ID 0012-8001, address 10.1.2.3 (4 bytes)"), std::string::npos) << params.out;
+    EXPECT_NE(params.out.find("routed through network Ethernet1, router at 192.168.0.5"), std::string::npos)
+        << params.out;
+    EXPECT_NE(params.out.find("VT_BOOL          0"), std::string::npos) << params.out;
+
+    const Outcome devices = RunInspector(L"devices --json " + kPlant);
+    EXPECT_NE(devices.out.find("\"file\": \""), std::string::npos) << devices.out;
+    EXPECT_NE(devices.out.find("OPC_AE.xml\""), std::string::npos) << devices.out;
+    EXPECT_NE(RunInspector(L"devices " + kPlant).out.find("file: "), std::string::npos);
 }
 
 TEST(InspectorProgram, ExitStatusesAndErrors) {
@@ -115,6 +195,7 @@ TEST(InspectorProgram, ExitStatusesAndErrors) {
         {L"tos NoSuchDevice " + kPlant, 2, "NoSuchDevice"},
         {L"params PLC_Line1 NOPARAM " + kPlant, 2, "NOPARAM"},
         {L"devices --file \"" + broken + L"\"", 3, "cannot load the project: the project file '"},
+        {L"devices --file \"" + broken + L"\"", 3, "Opening and ending tag mismatch"},
         {L"devices --file Z:\\no\\such\\file.xml", 3, "cannot open"},
         {L"lint --help", 0, ""},
     };

@@ -19,21 +19,26 @@ struct CommandSpec {
 constexpr size_t kAny = std::numeric_limits<size_t>::max();
 
 constexpr CommandSpec kCommands[] = {
-    {"devices", 0, 0, "devices", "The devices with check sum, bus address and the alarm types found."},
-    {"tos", 1, 1, "tos DEVICE", "The technology objects of a device: name, runtime address, type id."},
+    {"devices", 0, 0, "devices", "The devices with check sum, bus address, route and the alarm types found."},
+    {"tos", 1, 1, "tos DEVICE",
+     "The technology objects of a device: name, runtime address, type id, element and event source."},
     {"params", 1, kAny, "params DEVICE [PARAM...]",
-     "Connection parameters of a device, each value with its VARIANT type. PARAM is a\n"
-     "  parameter name (CONFIG_TIMEOUT or TIMEOUT, any case) or number (1 to 30); all when none."},
+     "Connection parameters of a device, each value with its VARIANT type and meaning, and its route.\n"
+     "  PARAM is a parameter name (CONFIG_TIMEOUT or TIMEOUT, any case) or number (1 to 30); all when none."},
     {"categories", 0, 0, "categories [--class simple|conditional|all]", "The event categories with their ids."},
     {"attributes", 1, 1, "attributes CATEGORY",
      "The attributes of a category; CATEGORY is its id (decimal or 0x hex) or its key name."},
     {"messages", 1, 1, "messages CATEGORY|SOURCE",
-     "The message elements of a category or of an event source path (/DEVICE/GROUP) and their texts."},
-    {"resolve", 2, kAny, "resolve --lang LANGID MESSAGE SOURCE [PARAMETER...]",
-     "Resolves one event as the event server would. PARAMETERs are integers (decimal or 0x hex):\n"
-     "  one value per parameter for TO alarms (MESSAGE TO_ALARM...), one byte each (0 to 255) for\n"
-     "  user alarms (Alarm...) and diagnosis (DIAGNOSIS...)."},
-    {"languages", 0, 0, "languages", "The message languages the model knows, by the language check."},
+     "The message elements of a category or of an event source path (/DEVICE/GROUP), the event\n"
+     "  name resolve takes for each, and their texts."},
+    {"resolve", 2, kAny, "resolve --lang LANGID [--value VALUE] MESSAGE SOURCE [PARAMETER...]",
+     "Resolves one event as the event server would. MESSAGE is the event's name (Alarm17,\n"
+     "  TO_ALARM30001, \"DIAGNOSIS: 4302\"), the element name (ID00004302) or the number, as\n"
+     "  messages lists them. PARAMETERs are integers (decimal or 0x hex): one value per parameter for\n"
+     "  TO alarms, one byte each (0 to 255) for user alarms and diagnosis. --value gives a user\n"
+     "  alarm's value as its text shows it (300, -5, 2.5); it becomes the bytes the text reads."},
+    {"languages", 0, 0, "languages",
+     "The message languages the model knows, and how many messages have a text in each."},
     {"dump", 0, 0, "dump", "The whole model: devices, TOs, parameters, categories, attributes, messages."},
     {"lint", 0, 0, "lint", "Reports what the component drops or cannot reach in the project file, with its place."},
     {"diff", 2, 2, "diff OLD NEW",
@@ -51,10 +56,6 @@ std::string Upper(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && Upper(text.substr(0, prefix.size())) == prefix;
 }
 
 }  // namespace
@@ -105,10 +106,10 @@ std::string ConfigParamName(int32_t id) {
     return param ? param->enumerator : std::string();
 }
 
-std::optional<ResolveParameters> ParseResolveParameters(std::string_view messageName,
-                                                        const std::vector<std::string>& texts, std::string& error) {
+std::optional<ResolveParameters> ParseResolveParameters(bool integers, const std::vector<std::string>& texts,
+                                                        std::string& error) {
     ResolveParameters parameters;
-    parameters.integers = StartsWithNoCase(messageName, "TO_ALARM");
+    parameters.integers = integers;
     for (const std::string& text : texts) {
         const auto value = ParseInteger(text);
         const int64_t low = parameters.integers ? std::numeric_limits<int32_t>::min() : 0;
@@ -152,6 +153,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.help = true;
         } else if (arg == "--version") {
             line.version = true;
+        } else if (arg == "--quiet" || arg == "-q") {
+            line.quiet = true;
+        } else if (arg == "--value") {
+            if (!takeValue()) return parsed;
+            line.value = value;
         } else if (arg == "--json") {
             line.json = true;
         } else if (arg == "--file") {
@@ -201,6 +207,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         parsed.error = "--class belongs to the command categories";
     else if (line.language && line.command != "resolve")
         parsed.error = "--lang belongs to the command resolve";
+    else if (line.value && line.command != "resolve")
+        parsed.error = "--value belongs to the command resolve";
+    else if (line.value && line.arguments.size() > 2)
+        parsed.error = "resolve takes --value or PARAMETERs, not both";
     else if (line.command == "resolve" && !line.language)
         parsed.error = "resolve needs --lang LANGID";
     else if (line.arguments.size() < entry->minArguments || line.arguments.size() > entry->maxArguments)
@@ -211,18 +221,21 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string HelpText(const std::string& command) {
     if (const CommandSpec* entry = FindCommand(command)) {
-        return std::string("usage: eventinfo ") + entry->usage + " [--file PATH] [--json]\n  " + entry->summary +
+        return std::string("usage: eventinfo ") + entry->usage + " [--file PATH] [--json] [--quiet]\n  " +
+               entry->summary +
                "\n  --file PATH  load this project file instead of the registry-named one\n"
-               "  --json       output for programs\n";
+               "  --json       output for programs\n"
+               "  --quiet      no progress line and no notes on standard error\n";
     }
     std::string text =
-        "usage: eventinfo COMMAND [ARGUMENTS] [--file PATH] [--json] [--help] [--version]\n"
+        "usage: eventinfo COMMAND [ARGUMENTS] [--file PATH] [--json] [--quiet] [--help] [--version]\n"
         "Shows what the event information component reads from a project file.\n"
         "Without --file it asks the registered component, which loads the registry-named file;\n"
         "with --file PATH it loads that file through the same component code.\n\ncommands:\n";
     for (const CommandSpec& entry : kCommands) text += std::string("  ") + entry.usage + "\n";
     text +=
-        "\nexit status: 0 all well, 1 lint found problems, 2 usage error, 3 project file not loaded\n"
+        "\nexit status: 0 all well, 1 lint found problems or diff found differences, 2 usage error,\n"
+        "3 project file not loaded\n"
         "eventinfo COMMAND --help describes a command.\n";
     return text;
 }

@@ -16,8 +16,10 @@ struct CommandLine {
     bool json = false;                 // --json
     bool help = false;                 // --help
     bool version = false;              // --version
+    bool quiet = false;                // --quiet: no progress line, no notes on standard error
     std::string eventClass;            // --class of "categories": simple, conditional or all
     std::optional<uint16_t> language;  // --lang of "resolve"
+    std::optional<std::string> value;  // --value of "resolve": a user alarm's value as its text shows it
 };
 
 struct ParsedCommandLine {
@@ -42,10 +44,10 @@ std::optional<int32_t> ConfigParamId(std::string_view text);
 std::string ConfigParamName(int32_t id);
 
 // The parameters of "resolve": integers for TO alarms, bytes (0 to 255)
-// for the other alarm types, told apart by the message name.
+// for the other alarm types.
 struct ResolveParameters {
     bool integers = false;
     std::vector<int32_t> values;
 };
-std::optional<ResolveParameters> ParseResolveParameters(std::string_view messageName,
-                                                        const std::vector<std::string>& texts, std::string& error);
+std::optional<ResolveParameters> ParseResolveParameters(bool integers, const std::vector<std::string>& texts,
+                                                        std::string& error);

@@ -94,3 +94,28 @@ int32_t FormatWithSampleParameters(uint32_t alarmType, std::u16string_view text)
     default: return 0;
     }
 }
+
+bool IsPcInternalNetwork(std::u16string_view routingNetwork) { return routingNetwork.substr(0, 11) == u"PC-Internal"; }
+
+TextChoice ChooseMessageText(const std::vector<std::u16string>& namesWithText, std::u16string_view languageName,
+                             std::u16string_view categoryAttribute) {
+    const auto hasText = [&](std::u16string_view name) {
+        for (const std::u16string& candidate : namesWithText)
+            if (candidate == name) return true;
+        return false;
+    };
+    std::u16string name(languageName);
+    if (hasText(name)) return {TextSource::Own, name};
+    if (name.size() > 4) name[4] = u'0';
+    if (hasText(name)) return {TextSource::PrimaryLanguage, name};
+    if (!categoryAttribute.empty() && hasText(categoryAttribute))
+        return {TextSource::CategoryAttribute, std::u16string(categoryAttribute)};
+    return {TextSource::None, {}};
+}
+
+std::u16string MessageTextName(uint16_t language) {
+    static const char16_t kDigits[] = u"0123456789ABCDEF";
+    std::u16string name = u"MSG";
+    for (int shift = 12; shift >= 0; shift -= 4) name += kDigits[(language >> shift) & 0xF];
+    return name;
+}

@@ -18,8 +18,8 @@ void AppendPadded(std::string& out, std::string_view cell, size_t width, bool ri
     if (!right) out.append(padding, ' ');
 }
 
-std::string CellAt(const std::vector<std::string>& row, size_t column) {
-    return column < row.size() ? row[column] : std::string();
+std::string_view CellAt(const std::vector<std::string>& row, size_t column) {
+    return column < row.size() ? std::string_view(row[column]) : std::string_view();
 }
 
 }  // namespace
@@ -39,18 +39,17 @@ std::string RenderText(const Report& report) {
         for (const auto& row : table.rows)
             for (size_t c = 0; c < widths.size(); ++c) widths[c] = std::max(widths[c], Width(CellAt(row, c)));
         auto appendLine = [&](auto cellOf) {
-            std::string line = " ";
+            out += " ";
             for (size_t c = 0; c < widths.size(); ++c) {
-                line += " ";
+                out += " ";
                 // The last left-aligned column is not padded, so lines carry no trailing blanks.
                 const bool last = c + 1 == widths.size();
-                AppendPadded(line, cellOf(c), last && !table.columns[c].number ? 0 : widths[c],
-                             table.columns[c].number);
-                if (!last) line += " ";
+                AppendPadded(out, cellOf(c), last && !table.columns[c].number ? 0 : widths[c], table.columns[c].number);
+                if (!last) out += " ";
             }
-            out += line + "\n";
+            out += "\n";
         };
-        appendLine([&](size_t c) { return table.columns[c].title; });
+        appendLine([&](size_t c) { return std::string_view(table.columns[c].title); });
         for (const auto& row : table.rows) appendLine([&](size_t c) { return CellAt(row, c); });
     }
     return out;
@@ -80,17 +79,22 @@ std::string JsonQuote(std::string_view utf8) {
     return out + "\"";
 }
 
-std::string RenderJson(const Report& report) {
+std::string RenderJson(const Report& report, const JsonFields& fields) {
     std::string out = "{";
+    for (size_t f = 0; f < fields.size(); ++f)
+        out += (f ? ",\n " : "\n ") + JsonQuote(fields[f].first) + ": " + JsonQuote(fields[f].second);
     for (size_t t = 0; t < report.size(); ++t) {
         const Table& table = report[t];
-        out += (t ? ",\n " : "\n ") + JsonQuote(table.name) + ": [";
+        out += (t || !fields.empty() ? ",\n " : "\n ") + JsonQuote(table.name) + ": [";
         for (size_t r = 0; r < table.rows.size(); ++r) {
             out += r ? ",\n  {" : "\n  {";
             for (size_t c = 0; c < table.columns.size(); ++c) {
-                const std::string cell = CellAt(table.rows[r], c);
+                const std::string_view cell = CellAt(table.rows[r], c);
                 out += (c ? ", " : "") + JsonQuote(table.columns[c].title) + ": ";
-                out += table.columns[c].number ? (cell.empty() ? "null" : cell) : JsonQuote(cell);
+                if (!table.columns[c].number)
+                    out += JsonQuote(cell);
+                else
+                    out += cell.empty() ? std::string_view("null") : cell;
             }
             out += "}";
         }

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 struct Column {
@@ -26,7 +27,10 @@ using Report = std::vector<Table>;
 // cell; a title line "name:" before each table when there are several.
 std::string RenderText(const Report& report);
 
-// {"name": [{"title": value, ...}, ...], ...}
-std::string RenderJson(const Report& report);
+// Text members written before the tables, such as the file read.
+using JsonFields = std::vector<std::pair<std::string, std::string>>;
+
+// {"field": "text", ..., "name": [{"title": value, ...}, ...], ...}
+std::string RenderJson(const Report& report, const JsonFields& fields = {});
 
 std::string JsonQuote(std::string_view utf8);

@@ -36,7 +36,7 @@ std::string ValueText(const VARIANT& value) {
         for (BYTE b : ArrayElements<BYTE>(value, VT_UI1)) bytes += (bytes.empty() ? "" : " ") + Hex(b, 2).substr(2);
         return bytes;
     }
-    case VT_BOOL: return V_BOOL(&value) ? "true" : "false";
+    case VT_BOOL: return std::to_string(V_BOOL(&value));  // the component returns 1 or 2 as well as -1
     case VT_UI1: return std::to_string(V_UI1(&value));
     case VT_UI2: return std::to_string(V_UI2(&value));
     case VT_UI4: return std::to_string(V_UI4(&value));
