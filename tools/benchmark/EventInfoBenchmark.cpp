@@ -190,6 +190,192 @@ struct BenchCategory {
     int toIndex;
 };
 
+// A one-dimensional VT_ARRAY|VT_BSTR VARIANT's texts.
+std::vector<std::wstring> Texts(const Variant& value) {
+    std::vector<std::wstring> out;
+    if (V_VT(value.Get()) != (VT_ARRAY | VT_BSTR)) return out;
+    SAFEARRAY* array = V_ARRAY(value.Get());
+    SafeArrayData<BSTR> data(array);
+    for (ULONG i = 0; i < array->rgsabound[0].cElements; ++i) out.emplace_back(data[i], SysStringLen(data[i]));
+    return out;
+}
+
+// A batch of events as VARIANTs, TO alarms with two integer parameters.
+class EventBatch {
+public:
+    struct Event {
+        std::wstring name, source;
+        bool withParameters;
+    };
+    explicit EventBatch(const std::vector<Event>& events) {
+        const auto count = static_cast<ULONG>(events.size());
+        SafeArray nameArray = SafeArray::CreateVector(VT_BSTR, count);
+        SafeArray sourceArray = SafeArray::CreateVector(VT_BSTR, count);
+        SafeArray paramArray = SafeArray::CreateVector(VT_VARIANT, count);
+        {
+            SafeArrayData<BSTR> n(nameArray.Get()), s(sourceArray.Get());
+            SafeArrayData<VARIANT> p(paramArray.Get());
+            for (ULONG i = 0; i < count; ++i) {
+                n[i] = Bstr(events[i].name).Detach();
+                s[i] = Bstr(events[i].source).Detach();
+                if (!events[i].withParameters) continue;
+                SafeArray values = SafeArray::CreateVector(VT_VARIANT, 2);
+                {
+                    SafeArrayData<VARIANT> v(values.Get());
+                    V_VT(&v[0]) = VT_I4;
+                    V_I4(&v[0]) = static_cast<LONG>(i);
+                    V_VT(&v[1]) = VT_I4;
+                    V_I4(&v[1]) = 42;
+                }
+                V_VT(&p[i]) = VT_ARRAY | VT_VARIANT;
+                V_ARRAY(&p[i]) = values.Detach();
+            }
+        }
+        V_VT(m_names.Get()) = VT_ARRAY | VT_BSTR;
+        V_ARRAY(m_names.Get()) = nameArray.Detach();
+        V_VT(m_sources.Get()) = VT_ARRAY | VT_BSTR;
+        V_ARRAY(m_sources.Get()) = sourceArray.Detach();
+        V_VT(m_params.Get()) = VT_ARRAY | VT_VARIANT;
+        V_ARRAY(m_params.Get()) = paramArray.Detach();
+    }
+
+    // Resolves the batch; the categories and alarm types of its events are kept.
+    void Resolve(IEventModel* b, LONG handle) const {
+        Variant reserved, types, categories, ids, values, results, info;
+        b->ResolveEvents(handle, 0x407, *m_names.Get(), *m_sources.Get(), *info.Get(), *m_params.Get(), reserved.Get(),
+                         types.Get(), categories.Get(), ids.Get(), values.Get(), results.Get());
+        m_categories = Numbers(categories);
+        m_alarmTypes = Numbers(types);
+        categoryOfFirst = m_categories.empty() ? 0 : m_categories.front();
+    }
+    const std::vector<LONG>& Categories() const { return m_categories; }
+    const std::vector<LONG>& AlarmTypes() const { return m_alarmTypes; }
+    mutable LONG categoryOfFirst = 0;
+
+private:
+    static std::vector<LONG> Numbers(const Variant& value) {
+        if (V_VT(value.Get()) != (VT_ARRAY | VT_I4)) return {};
+        SAFEARRAY* array = V_ARRAY(value.Get());
+        SafeArrayData<LONG> data(array);
+        return std::vector<LONG>(data.Get(), data.Get() + array->rgsabound[0].cElements);
+    }
+    Variant m_names, m_sources, m_params;
+    mutable std::vector<LONG> m_categories, m_alarmTypes;
+};
+
+// Every event source of the project (the groups and TOs of every device)
+// with its category, and the message numbers of each category, as a client
+// learns them through the interfaces.
+class ProjectEvents {
+public:
+    using Event = EventBatch::Event;
+
+    explicit ProjectEvents(IUnknown* object) {
+        ComPtr<IUMCInfo> info;
+        ComPtr<IEventModel> b;
+        ComPtr<IEventMessageIds> a;
+        object->QueryInterface(IID_PPV_ARGS(&info));
+        object->QueryInterface(IID_PPV_ARGS(&b));
+        object->QueryInterface(IID_PPV_ARGS(&a));
+        std::vector<Event> candidates;
+        for (const std::wstring& device : DeviceNames(info.Get())) {
+            const std::wstring prefix = L"/" + device + L"/";
+            candidates.push_back({L"Alarm1", prefix + L"U7SQ", false});
+            candidates.push_back({L"Alarm1", prefix + L"U7DIAG", false});
+            Variant names, addresses, types;
+            tagIUMCErrors error{};
+            const Bstr name(device);
+            info->GetTOsWithTypes(name.Get(), names.Get(), addresses.Get(), types.Get(), &error);
+            for (const std::wstring& address : Texts(addresses))
+                candidates.push_back({L"Alarm1", prefix + L"RT" + address, false});
+        }
+        if (candidates.empty()) return;
+        LONG handle = 0;
+        b->CreateSubscription(&handle);
+        const EventBatch all(candidates);
+        all.Resolve(b.Get(), handle);
+        b->DeleteSubscription(handle);
+        for (size_t i = 0; i < candidates.size() && i < all.Categories().size(); ++i) {
+            const LONG category = all.Categories()[i];
+            if (category == 0) continue;
+            m_sources.push_back({candidates[i].source, category, all.AlarmTypes()[i]});
+            if (m_messages.count(category)) continue;
+            Variant ids;
+            a->GetCategoryMessageIds(category, ids.Get());
+            std::vector<uint32_t>& numbers = m_messages[category];
+            for (const std::wstring& id : Texts(ids)) numbers.push_back(std::wcstoul(id.c_str() + 2, nullptr, 16));
+        }
+    }
+
+    bool Empty() const { return m_sources.empty(); }
+    size_t Sources() const { return m_sources.size(); }
+
+    // A subscription that selects the message text, the process parameter
+    // and the last attribute of every category of the sources.
+    LONG SubscribeAll(IEventModel* b) const {
+        LONG handle = 0;
+        b->CreateSubscription(&handle);
+        for (const auto& [category, numbers] : m_messages) {
+            Variant attributeIds, attributeTypes, descriptions;
+            b->GetCategoryAttributes(category, attributeIds.Get(), attributeTypes.Get(), descriptions.Get());
+            if (V_VT(attributeIds.Get()) != (VT_ARRAY | VT_I4)) continue;
+            SafeArray selection = SafeArray::CreateVector(VT_I4, 3);
+            {
+                SafeArrayData<LONG> ids(selection.Get());
+                SafeArrayData<LONG> known(V_ARRAY(attributeIds.Get()));
+                ids[0] = -1;
+                ids[1] = 1;
+                ids[2] = known[V_ARRAY(attributeIds.Get())->rgsabound[0].cElements - 1];
+            }
+            Variant selectionValue, results;
+            V_VT(selectionValue.Get()) = VT_ARRAY | VT_I4;
+            V_ARRAY(selectionValue.Get()) = selection.Detach();
+            b->SelectAttributes(handle, category, *selectionValue.Get(), results.Get());
+        }
+        return handle;
+    }
+
+    // `count` events, each one of `distinct` events drawn uniformly over the
+    // sources and then over the messages of the source's category.
+    std::vector<Event> Draw(size_t count, size_t distinct) const {
+        std::mt19937 random(static_cast<unsigned>(count * 31 + distinct));
+        std::vector<Event> drawn;
+        while (drawn.size() < distinct) {
+            const Source& source = m_sources[random() % m_sources.size()];
+            const std::vector<uint32_t>& numbers = m_messages.at(source.category);
+            if (numbers.empty()) continue;
+            drawn.push_back(EventOf(source, numbers[random() % numbers.size()]));
+        }
+        std::vector<Event> events;
+        for (size_t i = 0; i < count; ++i) events.push_back(drawn[count == distinct ? i : random() % distinct]);
+        return events;
+    }
+
+private:
+    struct Source {
+        std::wstring path;
+        LONG category;
+        LONG alarmType;
+    };
+
+    // The message name that the source's alarm type reads the number from.
+    static Event EventOf(const Source& source, uint32_t number) {
+        wchar_t name[32];
+        if (source.alarmType == 2) {
+            std::swprintf(name, 32, L"TO_ALARM%lu", static_cast<unsigned long>(number));
+            return {name, source.path, true};
+        }
+        if (source.alarmType == 4)
+            std::swprintf(name, 32, L"DIAGNOSIS00%lX", static_cast<unsigned long>(number));
+        else
+            std::swprintf(name, 32, L"Alarm%lu", static_cast<unsigned long>(number));
+        return {name, source.path, false};
+    }
+
+    std::vector<Source> m_sources;
+    std::map<LONG, std::vector<uint32_t>> m_messages;
+};
+
 class SizeBenchmark {
 public:
     SizeBenchmark(std::string size, std::wstring base, Report& report)
@@ -209,9 +395,13 @@ public:
             m_report.Add(m_size, "ParseXML", "failed");
             return;
         }
+        const ProjectEvents events(object.Get());
+        FirstEvents(object.Get(), events);
         DeviceQueries(object.Get(), bytes);
+        ParameterCosts(object.Get());
         CategoryQueries(object.Get());
         Resolution(object.Get());
+        SpreadResolution(object.Get(), events);
         MarshalledCalls(object.Get());
     }
 
@@ -226,7 +416,7 @@ private:
         objects.clear();
         m_report.Add(m_size, "DOM load of the file's bytes", Milli(dom));
         m_report.Add(m_size, "ParseXML (load, build passes, indexes)", Milli(parse));
-        m_report.Add(m_size, "ParseXML / DOM load", Number(parse / dom, "x"), "target <= 1.3");
+        m_report.Add(m_size, "ParseXML / DOM load", Number(parse / dom, "x"), "target <= 1.15");
         m_report.Keep(m_size, "parse ratio", parse / dom);
         const double byName = Median([&] { LoadDomByName(m_file); }, 1, 0);
         m_report.Add(m_size, "DOM load by file name (the load before this change)", Milli(byName),
@@ -422,6 +612,82 @@ private:
         }
     }
 
+    // The first event of each category of the benchmark sources, on an
+    // object that has answered nothing else yet: what the first use of a
+    // category costs.
+    void FirstEvents(IUnknown* object, const ProjectEvents& events) {
+        ComPtr<IEventModel> b;
+        object->QueryInterface(IID_PPV_ARGS(&b));
+        const LONG handle = events.SubscribeAll(b.Get());
+        for (const BenchCategory& category : {BenchCategory{10000, 2}, BenchCategory{100, 0}}) {
+            wchar_t source[64];
+            std::swprintf(source, 64, L"/PLC_%05d/RT%d", category.toIndex, category.toIndex + 1);
+            const EventBatch batch(std::vector<ProjectEvents::Event>{{L"TO_ALARM1", source, true}});
+            const auto start = Clock::now();
+            batch.Resolve(b.Get(), handle);
+            const double seconds = Seconds(start);
+            if (batch.categoryOfFirst == 0) continue;  // this size has no such category
+            char what[96];
+            std::snprintf(what, sizeof what, "ResolveEvents, first event of a category of %d messages",
+                          category.messages);
+            m_report.Add(m_size, what, Milli(seconds), category.messages == 10000 ? "target <= 1 ms on L" : "");
+            m_report.Keep(m_size, "first event " + std::to_string(category.messages), seconds);
+        }
+        b->DeleteSubscription(handle);
+    }
+
+    // Every connection parameter of an unrouted and a routed device.
+    void ParameterCosts(IUnknown* object) {
+        ComPtr<IUMCInfo> info;
+        object->QueryInterface(IID_PPV_ARGS(&info));
+        for (const wchar_t* device : {L"PLC_00000", L"PLC_00007"}) {
+            const Bstr name(device);
+            double slowest = 0;
+            std::string slowestId;
+            for (LONG id = CONFIG_BAUDRATE; id <= CONFIG_REMNSAP; ++id) {
+                const double seconds = Median(
+                    [&] {
+                        Variant value;
+                        tagIUMCErrors error{};
+                        BSTR devName = name.Get();
+                        info->GetConnectionInfo(&devName, static_cast<tagConfigParams>(id), value.Get(), &error);
+                    },
+                    2000, 0.2);
+                m_report.Keep(m_size, "parameter " + Narrow(device) + " " + std::to_string(id), seconds);
+                if (seconds > slowest) {
+                    slowest = seconds;
+                    slowestId = std::to_string(id);
+                }
+            }
+            m_report.Add(m_size, "GetConnectionInfo, slowest parameter of " + Narrow(device), Micro(slowest),
+                         "parameter " + slowestId);
+        }
+    }
+
+    // Batches drawn uniformly over every source and each source's messages,
+    // a batch of 10 events repeated, and a call with one event.
+    void SpreadResolution(IUnknown* object, const ProjectEvents& events) {
+        ComPtr<IEventModel> b;
+        object->QueryInterface(IID_PPV_ARGS(&b));
+        if (events.Empty()) return;
+        const LONG handle = events.SubscribeAll(b.Get());
+        const EventBatch spread(events.Draw(10000, 10000));
+        const double seconds = Median([&] { spread.Resolve(b.Get(), handle); }, 50, 2.0);
+        m_report.Add(m_size, "ResolveEvents, batch 10000 spread over the project",
+                     Number(10000 / seconds / 1000, "k ev/s"),
+                     Micro(seconds / 10000) + " per event, " + std::to_string(events.Sources()) + " sources");
+        m_report.Keep(m_size, "spread event", seconds / 10000);
+        const EventBatch hot(events.Draw(10000, 10));
+        const double hotSeconds = Median([&] { hot.Resolve(b.Get(), handle); }, 50, 2.0);
+        m_report.Add(m_size, "ResolveEvents, batch 10000 of the same 10 events",
+                     Number(10000 / hotSeconds / 1000, "k ev/s"), Micro(hotSeconds / 10000) + " per event");
+        const EventBatch one(events.Draw(1, 1));
+        const double oneSeconds = Median([&] { one.Resolve(b.Get(), handle); }, 5000, 1.0);
+        m_report.Add(m_size, "ResolveEvents, one event, no listener", Micro(oneSeconds), "target <= 3 us");
+        m_report.Keep(m_size, "one event us", oneSeconds * 1e6);
+        b->DeleteSubscription(handle);
+    }
+
     // Two calls as a host in the multithreaded apartment makes them: through
     // the type library marshaler's proxies of an object COM created in a
     // host apartment, beside the same calls made directly.
@@ -534,8 +800,8 @@ std::vector<std::string> TargetVerdicts(const Report& report, const std::vector<
         }
         return std::make_tuple(any, all, detail);
     };
-    auto [parsed, parseHolds, parseDetail] = each("parse ratio", 1.3, "x");
-    verdict("ParseXML at most 1.3 times the DOM's load of the bytes, at every size", parsed, parseHolds, parseDetail);
+    auto [parsed, parseHolds, parseDetail] = each("parse ratio", 1.15, "x");
+    verdict("ParseXML at most 1.15 times the DOM's load of the bytes, at every size", parsed, parseHolds, parseDetail);
     auto [memory, memoryHolds, memoryDetail] = each("memory ratio", 1.3, "x");
     verdict("memory after the load at most 1.3 times the DOM's", memory, memoryHolds, memoryDetail);
 
@@ -562,6 +828,39 @@ std::vector<std::string> TargetVerdicts(const Report& report, const std::vector<
             searchDetail);
     verdict("GetTOs and GetConnectionInfo per call within 1.5 times between S and L", shapeMeasured, shapeHolds,
             shapeDetail);
+
+    const auto spreadL = report.Value("L", "spread event"), spreadS = report.Value("S", "spread event");
+    verdict("ResolveEvents at least 500,000 events per second on L, batches of 10,000 spread over the project",
+            spreadL.has_value(), spreadL && 1.0 / *spreadL >= 500000,
+            spreadL ? Number(1.0 / *spreadL / 1000, "k events/s") : "");
+    verdict("ResolveEvents per event of spread batches within 1.5 times between S and L", spreadL && spreadS,
+            spreadL && spreadS && *spreadL / *spreadS <= 1.5,
+            spreadL && spreadS ? Number(*spreadL / *spreadS, "x") : "");
+    auto [one, oneHolds, oneDetail] = each("one event us", 3, " us");
+    verdict("ResolveEvents with one event, no listener present, at most 3 us per call", one, oneHolds, oneDetail);
+    const auto first = report.Value("L", "first event 10000");
+    verdict("first event of a category of 10,000 messages on L at most 1 ms", first.has_value(),
+            first && *first <= 0.001, first ? Milli(*first) : "");
+    bool parametersMeasured = false, parametersHold = true;
+    double worst = 0;
+    std::string worstParameter;
+    for (const char* device : {"PLC_00000", "PLC_00007"}) {
+        for (LONG id = CONFIG_BAUDRATE; id <= CONFIG_REMNSAP; ++id) {
+            const std::string key = std::string("parameter ") + device + " " + std::to_string(id);
+            const auto few = report.Value("T6", key), many = report.Value("T36", key);
+            if (!few || !many) continue;
+            parametersMeasured = true;
+            const double ratio = std::max(*few, *many) / std::min(*few, *many);
+            parametersHold = parametersHold && ratio <= 1.5;
+            if (ratio > worst) {
+                worst = ratio;
+                worstParameter = std::string(device) + " parameter " + std::to_string(id);
+            }
+        }
+    }
+    verdict("every GetConnectionInfo parameter within 1.5 times between 6 and 36 TOs per device (T6, T36)",
+            parametersMeasured, parametersHold,
+            parametersMeasured ? "worst " + Number(worst, "x, ") + worstParameter : "");
 
     const auto few = report.Value("L", "event 100 10000"), many = report.Value("L", "event 10000 10000");
     verdict("ResolveEvents per event within 1.5 times between 100 and 10,000 messages (L, batches of 10,000)",

@@ -2,16 +2,19 @@
 """Writes a synthetic project file of a given size class, the same bytes on
 every run for the same arguments.
 
-    generate_project.py S|M|L OUTPUT [--project-mode]
+    generate_project.py S|M|L OUTPUT [--project-mode] [--devices N]
+        [--tos-per-device N] [--messages-per-category N] [--projects N]
 
-S is about 100 KB, M about 5 MB, L about 50 MB. The file has devices with
+S is about 100 KB, M about 5 MB, L about 50 MB; the options change one
+dimension of the size class's shape (TOs per device from 1 up, projects from
+1 to 31). The file has devices with
 TOs, connection attributes and routing, both event classes with user alarm,
 TO type, custom and diagnosis categories, messages in German and English with
 placeholders of all three alarm types, comments and indentation. Categories
 "TOTBENCH100", "TOTBENCH1000" and "TOTBENCH10000" (as far as the size allows)
 hold exactly that many messages and are the categories of the TOs whose
 TypeID is "BENCH100" and so on. With --project-mode the root carries "Proj"
-and the user alarms are split into 31 projects.
+and the user alarms are split into 31 projects (or --projects).
 """
 
 import argparse
@@ -92,11 +95,11 @@ def conditional(w, rng, args, per_category, bench):
     w.line("<!-- user alarms -->")
     if args.project_mode:
         w.open("<U7SQ>")
-        for p in range(1, 32):
+        for p in range(1, args.projects + 1):
             category(w, rng, f"ProjLine{p}", f"Linie {p}", max(1, per_category // 10), USER_TEXTS, True)
         w.close("</U7SQ>")
         w.open("<USERDIAG>")
-        for p in range(1, 32, 2):
+        for p in range(1, args.projects + 1, 2):
             category(w, rng, f"ProjLine{p}", f"Linie {p} Diagnose", max(1, per_category // 20), DIAG_TEXTS)
         w.close("</USERDIAG>")
     else:
@@ -131,7 +134,7 @@ def devices(w, rng, args, device_count, tos_per_device, bench):
             f'TimeDifference="{(d % 5 - 2) * 60}"',
         ]
         if args.project_mode:
-            attributes.insert(0, f'Project="Line{d % 31 + 1}"')
+            attributes.insert(0, f'Project="Line{d % args.projects + 1}"')
         if routed:
             attributes.append(f'SubnetID="{0x00120001 + d:08X}"')
         if d % 50 == 0:
@@ -162,9 +165,19 @@ def main():
     parser.add_argument("size", choices=sorted(SIZES))
     parser.add_argument("output")
     parser.add_argument("--project-mode", action="store_true")
+    parser.add_argument("--devices", type=int)
+    parser.add_argument("--tos-per-device", type=int)
+    parser.add_argument("--messages-per-category", type=int)
+    parser.add_argument("--projects", type=int, default=31, choices=range(1, 32), metavar="1..31")
     args = parser.parse_args()
     device_count, tos_per_device, per_category, bench = SIZES[args.size]
-    rng = random.Random(f"{args.size}-{args.project_mode}")
+    device_count = args.devices or device_count
+    tos_per_device = max(1, args.tos_per_device or tos_per_device)
+    per_category = args.messages_per_category or per_category
+    # The seed of the plain size classes stays as it was, so their files do too.
+    shape = [args.devices, args.tos_per_device, args.messages_per_category, args.projects]
+    seed = f"{args.size}-{args.project_mode}" + ("" if shape == [None, None, None, 31] else f"-{shape}")
+    rng = random.Random(seed)
     with open(args.output, "w", encoding="utf-8", newline="\n") as out:
         w = Writer(out)
         out.write('<?xml version="1.0" encoding="UTF-8"?>\n')
