@@ -34,10 +34,27 @@ HRESULT EventInfoObj::Create(IUnknown* outer, const Project* project, REFIID rii
     if (project)
         hr = ComBoundary([&] {
             created->m_project = *project;
+            created->m_sources.Rebuild(created->m_project.m_mapSourceCategories);
             return S_OK;
         });
     if (SUCCEEDED(hr)) hr = created->m_inner.QueryInterface(riid, object);
     created->m_inner.Release();
+    return hr;
+}
+
+HRESULT EventInfoObj::LoadProjectAndIndexes() {
+    m_messages.Clear();
+    m_routing.Clear();
+    // The source index views the table that the load changes.
+    m_sources.Clear();
+    HRESULT hr = E_UNEXPECTED;
+    try {
+        hr = LoadProjectNamedByRegistry(m_project);
+    } catch (...) {
+        m_sources.Rebuild(m_project.m_mapSourceCategories);
+        throw;
+    }
+    m_sources.Rebuild(m_project.m_mapSourceCategories);
     return hr;
 }
 
@@ -47,9 +64,7 @@ STDMETHODIMP EventInfoObj::ParseXML(BSTR) {
     return ComBoundary(
         {__uuidof(IEventInfoInit), L"ParseXML"},
         [&]() -> CallResult {
-            m_messages.Clear();
-            m_routing.Clear();
-            const HRESULT hr = LoadProjectNamedByRegistry(m_project);
+            const HRESULT hr = LoadProjectAndIndexes();
             if (FAILED(hr)) return {hr, m_project.m_loadFailure};
             return hr;
         },

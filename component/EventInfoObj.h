@@ -16,6 +16,7 @@
 #include "component/DispatchImpl.h"
 #include "deviceinfo/RoutingCache.h"
 #include "eventserver/MessageIndex.h"
+#include "eventserver/SourceIndex.h"
 #include "eventserver/SubscriptionTable.h"
 #include "loading/Project.h"
 
@@ -101,6 +102,8 @@ private:
     // A new object, holding a copy of the project when one is given.
     static HRESULT Create(IUnknown* outer, const Project* project, REFIID riid, void** object);
     HRESULT InnerQueryInterface(REFIID riid, void** object);
+    // Loads the registry-named file into m_project and renews what is kept of the earlier one.
+    HRESULT LoadProjectAndIndexes();
 
     InnerUnknown m_inner{*this};
     IUnknown* m_controllingUnknown;
@@ -109,6 +112,7 @@ private:
     ULONG m_refCount = 0;  // apartment-threaded: plain counting
     Project m_project;
     eventserver::SubscriptionTable m_subscriptions;
+    SourceIndex m_sources;    // of m_project's source table, rebuilt with it
     MessageCache m_messages;  // of m_project's categories, cleared by a load
     RoutingCache m_routing;   // of m_project's devices, cleared by a load
 };

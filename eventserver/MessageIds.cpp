@@ -57,11 +57,10 @@ STDMETHODIMP EventInfoObj::GetCategoryMessageIds(LONG categoryId, VARIANT* messa
 
 STDMETHODIMP EventInfoObj::GetSourceMessageIds(BSTR sourcePath, VARIANT* messageIds) {
     return ComBoundary({__uuidof(IEventMessageIds), L"GetSourceMessageIds"}, [&] {
-        const auto& sources = m_project.m_mapSourceCategories;
-        const auto source = sources.find(std::wstring(BstrView(sourcePath)));
-        if (source == sources.end())
+        const int32_t* const source = m_sources.Find(BstrView(sourcePath));
+        if (!source)
             Fail(E_INVALIDARG, L"the project has no event source '" + std::wstring(BstrView(sourcePath)) + L"'");
-        return PutCategoryMessageIds(m_project.m_model, source->second, messageIds);
+        return PutCategoryMessageIds(m_project.m_model, *source, messageIds);
     });
 }
 

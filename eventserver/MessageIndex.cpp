@@ -1,20 +1,36 @@
 #include "eventserver/MessageIndex.h"
 
-const std::wstring& MessageElement::Text(const std::wstring& name) {
-    auto found = m_texts.find(name);
-    if (found == m_texts.end()) found = m_texts.emplace(name, GetAttributeText(m_node.Get(), name)).first;
-    return found->second;
+const std::wstring& MessageElement::Text(std::wstring_view name) {
+    for (const auto& [readName, text] : m_texts) {
+        if (readName == name) return text;
+    }
+    std::wstring text = GetAttributeText(m_node.Get(), name);
+    return m_texts.emplace_back(std::wstring(name), std::move(text)).second;
+}
+
+bool MessageNumberOfName(std::wstring_view name, uint32_t& number) {
+    if (name.size() != 10 || name[0] != L'I' || name[1] != L'D') return false;
+    uint32_t value = 0;
+    for (const wchar_t c : name.substr(2)) {
+        const int digit = (c >= L'0' && c <= L'9') ? c - L'0' : (c >= L'A' && c <= L'F') ? c - L'A' + 10 : -1;
+        if (digit < 0) return false;
+        value = value << 4 | static_cast<uint32_t>(digit);
+    }
+    number = value;
+    return true;
 }
 
 MessageIndex MessageIndex::Build(IXMLDOMNode* categoryElement) {
     MessageIndex index;
-    ForEachChild(categoryElement,
-                 [&](IXMLDOMNode* child) { index.m_elements.try_emplace(NodeName(child), DomNode(child)); });
+    ForEachChild(categoryElement, [&](IXMLDOMNode* child) {
+        uint32_t number = 0;
+        if (MessageNumberOfName(NodeName(child), number)) index.m_elements.try_emplace(number, DomNode(child));
+    });
     return index;
 }
 
-MessageElement* MessageIndex::Find(const std::wstring& name) {
-    const auto found = m_elements.find(name);
+MessageElement* MessageIndex::Find(uint32_t number) {
+    const auto found = m_elements.find(number);
     return found == m_elements.end() ? nullptr : &found->second;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
-// The message elements of one category by name, and the texts of their
-// attributes. Built from the category's element on first use; the document
-// never changes after its load, so every answer is the one a walk of the
-// element's children and a read of the attribute would give.
+// The message elements of one category by message number, and the texts of
+// their attributes. Built from the category's element on first use; the
+// document never changes after its load, so every answer is the one a walk
+// of the element's children for the name "ID" + the number in eight
+// upper-case hexadecimal digits, and a read of the attribute, would give.
 
 #include <windows.h>
 #include <msxml2.h>
@@ -12,6 +13,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "loading/XmlAccess.h"
 
@@ -21,23 +24,30 @@ public:
 
     // The attribute's text as a read by name gives it (attribute defaults
     // of a DTD included); empty when the element lacks it.
-    const std::wstring& Text(const std::wstring& name);
+    const std::wstring& Text(std::wstring_view name);
 
 private:
     DomNode m_node;
-    std::unordered_map<std::wstring, std::wstring> m_texts;  // each name read on first use
+    // Each name read on first use; an event reads two or three names, which
+    // a short list finds sooner than a table.
+    std::vector<std::pair<std::wstring, std::wstring>> m_texts;
 };
 
 class MessageIndex {
 public:
-    // The first child of each name, as a walk of the children finds it.
+    // The first child of each name "ID" + eight upper-case hexadecimal
+    // digits, as a walk of the children finds it.
     static MessageIndex Build(IXMLDOMNode* categoryElement);
 
-    MessageElement* Find(const std::wstring& name);
+    MessageElement* Find(uint32_t number);
 
 private:
-    std::unordered_map<std::wstring, MessageElement> m_elements;
+    std::unordered_map<uint32_t, MessageElement> m_elements;
 };
+
+// The number a message element's name stands for: "ID" + eight upper-case
+// hexadecimal digits; none for any other name.
+bool MessageNumberOfName(std::wstring_view name, uint32_t& number);
 
 // The message indexes of the categories the queries met, each built on
 // first use from the category's element. A category's element never changes

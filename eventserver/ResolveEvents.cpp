@@ -93,19 +93,25 @@ private:
     std::wstring m_text;
 };
 
+// The message text attributes of a language, named once per call.
+struct LanguageNames {
+    explicit LanguageNames(LONG language) : own(MessageTextName(language)), primary(PrimaryLanguageForm(own)) {}
+    std::wstring own, primary;
+};
+
 // Message text of an event: the language's text, else the primary
-// language's, else the category's message attribute.
-std::wstring MessageText(MessageElement& message, LONG language, const CategoryInfo& category) {
-    const std::wstring name = MessageTextName(language);
-    std::wstring text = message.Text(name);
-    if (text.empty()) text = message.Text(PrimaryLanguageForm(name));
-    if (text.empty() && !category.messageAttribute.empty()) text = message.Text(category.messageAttribute);
-    return text;
+// language's, else the category's message attribute. The text stays the
+// message's until its next read.
+const std::wstring& MessageText(MessageElement& message, const LanguageNames& language, const CategoryInfo& category) {
+    const std::wstring* text = &message.Text(language.own);
+    if (text->empty()) text = &message.Text(language.primary);
+    if (text->empty() && !category.messageAttribute.empty()) text = &message.Text(category.messageAttribute);
+    return *text;
 }
 
 // The category's message element of a message number, or null.
 MessageElement* FindMessage(MessageCache& messages, int32_t categoryId, const CategoryInfo& category, uint32_t number) {
-    return messages.Of(categoryId, category.node.Get()).Find(L"ID" + Hex(number, 8));
+    return messages.Of(categoryId, category.node.Get()).Find(number);
 }
 
 HRESULT CheckLanguage(const EventModelTables& model, LONG language) {
@@ -154,23 +160,27 @@ struct EventOutputData {
 // the selection's order; the message text (-1) formatted with the event's
 // parameters when it has any. A failed formatting sets the event's result.
 SafeArray AttributeValues(MessageElement& message, const std::set<int32_t>& selection, const CategoryInfo& category,
-                          LONG language, const VARIANT& eventInfo, const VARIANT& eventParams, Trace& trace,
-                          LONG& result, bool& formatFailed, const std::map<int32_t, AttributeInfo>& attributes) {
+                          const LanguageNames& language, const VARIANT& eventInfo, const VARIANT& eventParams,
+                          Trace& trace, LONG& result, bool& formatFailed,
+                          const std::map<int32_t, AttributeInfo>& attributes) {
     SafeArray valueArray = SafeArray::CreateVector(VT_BSTR, static_cast<ULONG>(selection.size()));
     SafeArrayData<BSTR> values(valueArray.Get());
     size_t j = 0;
     for (int32_t id : selection) {
         trace.AppendId(id);
         if (id == kMessageTextAttributeId) {
-            std::wstring text = MessageText(message, language, category);
+            const std::wstring& text = MessageText(message, language, category);
             if (V_VT(&eventParams) & VT_ARRAY) {
                 trace.Append(kParametersTrace);
-                if (eventparams::FormatEventText(category.alarmType, text, eventInfo, eventParams, text) != 0) {
+                std::wstring formatted = text;
+                if (eventparams::FormatEventText(category.alarmType, text, eventInfo, eventParams, formatted) != 0) {
                     result = E_INVALIDARG;
                     formatFailed = true;
                 }
+                values[j] = Bstr(formatted).Detach();
+            } else {
+                values[j] = Bstr(text).Detach();
             }
-            values[j] = Bstr(text).Detach();
         } else {
             const auto attribute = attributes.find(id);
             if (attribute != attributes.end()) values[j] = Bstr(message.Text(attribute->second.name)).Detach();
@@ -202,9 +212,11 @@ struct EventBatch {
 // Resolves the events of a batch, one by one, into the output arrays.
 class BatchResolver {
 public:
-    BatchResolver(const Project& project, const eventserver::SubscriptionTable& subscriptions, MessageCache& messages,
-                  LONG handle, LONG language)
+    BatchResolver(const Project& project, const SourceIndex& sources,
+                  const eventserver::SubscriptionTable& subscriptions, MessageCache& messages, LONG handle,
+                  LONG language)
         : m_project(project),
+          m_sources(sources),
           m_subscriptions(subscriptions),
           m_messages(messages),
           m_handle(handle),
@@ -222,12 +234,12 @@ public:
         Trace trace(m_tracing, messageName, View(path));
         const uint32_t number = ParseMessageNumber(std::u16string(messageName.begin(), messageName.end()));
 
-        const auto source = m_project.m_mapSourceCategories.find(std::wstring(View(path)));
-        if (source == m_project.m_mapSourceCategories.end()) {
+        const int32_t* const source = m_sources.Find(View(path));
+        if (!source) {
             out.results[k] = E_INVALIDARG;
             return;
         }
-        const auto found = m_project.m_model.m_mapCategories.find(source->second);
+        const auto found = m_project.m_model.m_mapCategories.find(*source);
         if (found == m_project.m_model.m_mapCategories.end()) {
             out.results[k] = E_INVALIDARG;
             return;
@@ -276,10 +288,11 @@ public:
 
 private:
     const Project& m_project;
+    const SourceIndex& m_sources;
     const eventserver::SubscriptionTable& m_subscriptions;
     MessageCache& m_messages;
     LONG m_handle;
-    LONG m_language;
+    LanguageNames m_language;
     bool m_tracing;
     bool m_formatFailed = false;
 };
@@ -308,7 +321,7 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
         const LONG lowerBound = batch.names.LowerBound();
         const ULONG count = batch.names.Count();
         EventOutputs outputs(count, lowerBound);
-        BatchResolver resolver(m_project, m_subscriptions, m_messages, handle, language);
+        BatchResolver resolver(m_project, m_sources, m_subscriptions, m_messages, handle, language);
         {
             EventOutputData out(outputs);
             for (ULONG k = 0; k < count; ++k) resolver.ResolveEvent(batch, int64_t(lowerBound) + k, out, k);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "eventserver/MessageIndex.h"
+#include "eventserver/SourceIndex.h"
 #include "tests/support/LateBinding.h"
 #include "tests/support/TestSupport.h"
 
@@ -117,11 +118,13 @@ TEST(MessageIndex, AnswersAsTheChildWalkAndTheAttributeRead) {
     size_t messages = 0;
     for (const auto& [id, category] : object.m_model.m_mapCategories) {
         auto index = MessageIndex::Build(category.node.Get());
-        std::set<std::wstring> names{L"ID00000000", L"IDFFFFFFFF", L"Attributes"};
+        std::set<std::wstring> names{L"ID00000000", L"IDFFFFFFFF", L"ID00000065"};
         ForEachChild(category.node.Get(), [&](IXMLDOMNode* child) { names.insert(NodeName(child)); });
         for (const std::wstring& name : names) {
             const DomNode walked = FindChildByName(category.node.Get(), name);
-            MessageElement* indexed = index.Find(name);
+            uint32_t number = 0;
+            if (!MessageNumberOfName(name, number)) continue;
+            MessageElement* indexed = index.Find(number);
             ASSERT_EQ(indexed != nullptr, walked != nullptr);
             if (!walked) continue;
             ++messages;
@@ -130,6 +133,66 @@ TEST(MessageIndex, AnswersAsTheChildWalkAndTheAttributeRead) {
         }
     }
     EXPECT_GT(messages, 500u);
+}
+
+// Only the names of "ID" + eight upper-case hexadecimal digits are the
+// numbers the index finds, and each number has one such name.
+TEST(MessageIndex, NamesOfMessageNumbers) {
+    const struct {
+        const wchar_t* name;
+        bool isNumber;
+        uint32_t number;
+    } rows[] = {
+        {L"ID00000000", true, 0},
+        {L"IDFFFFFFFF", true, 0xFFFFFFFF},
+        {L"ID0000ABCD", true, 0xABCD},
+        {L"ID0000abcd", false, 0},
+        {L"ID000000001", false, 0},
+        {L"ID0000001", false, 0},
+        {L"Id00000001", false, 0},
+        {L"ID0000000G", false, 0},
+        {L"ID 0000001", false, 0},
+        {L"XD00000001", false, 0},
+        {L"", false, 0},
+        {L"ID-0000001", false, 0},
+    };
+    for (const auto& row : rows) {
+        uint32_t number = 7;
+        EXPECT_EQ(MessageNumberOfName(row.name, number), row.isNumber) << std::wstring(row.name).size();
+        EXPECT_EQ(number, row.isNumber ? row.number : 7u);
+    }
+}
+
+// The source index answers as the source table for every path the table
+// holds, and for none it does not, after loads that add to the table.
+TEST(SourceIndex, AnswersAsTheSourceTable) {
+    ProjectDirectory directory;
+    HRESULT hr = E_FAIL;
+    auto object = LoadLinkedProject(directory, ReadFile(SYNTHETIC_SMALL_PROJECT), &hr);
+    ASSERT_EQ(hr, S_OK);
+    directory.WriteProject(R"(<Root><CONDITIONAL><U7SQ/></CONDITIONAL><DEVICES><Extra/></DEVICES></Root>)");
+    ASSERT_EQ(ParseInto(object), S_OK);
+    const auto& table = object.m_mapSourceCategories;
+    ASSERT_GT(table.size(), 300u);
+    ASSERT_EQ(table.count(L"/Extra/U7SQ"), 1u);
+    SourceIndex index;
+    index.Rebuild(table);
+    std::vector<std::wstring> paths{L"", L"/", L"/PLC_00000", L"/PLC_00000/", L"/plc_00000/U7SQ", L"/Extra/U7SQ "};
+    for (const auto& [path, category] : table) {
+        paths.push_back(path);
+        paths.push_back(path.substr(0, path.size() - 1));
+        paths.push_back(path + L'\0');
+    }
+    for (const std::wstring& path : paths) {
+        const auto found = table.find(path);
+        const int32_t* indexed = index.Find(path);
+        ASSERT_EQ(indexed != nullptr, found != table.end()) << path.size();
+        if (indexed) {
+            EXPECT_EQ(*indexed, found->second);
+        }
+    }
+    index.Rebuild({});
+    EXPECT_FALSE(index.Find(L"/Extra/U7SQ"));
 }
 
 // Categories kept from an earlier document answer from that document, also
