@@ -35,6 +35,14 @@ RouteFacts RouteFactsOf(const Project& project, const std::wstring& device) {
     return facts;
 }
 
+// The category events of the source get, or why they get none.
+std::string SourceCategoryText(const Project& project, const std::wstring& source) {
+    const auto found = project.m_mapSourceCategories.find(source);
+    if (found == project.m_mapSourceCategories.end()) return "(no category)";
+    const std::string id = std::to_string(found->second);
+    return project.m_model.m_mapCategories.count(found->second) ? id : id + " (no such category)";
+}
+
 // What a parameter's value means where the bare value does not say it.
 std::string Meaning(int32_t id, HRESULT result, const VARIANT& value, bool routed) {
     switch (id) {
@@ -100,15 +108,11 @@ void AddTos(Session& session, const std::wstring& device, Table& table, bool wit
     }
     const auto tos = ArrayTexts(*names.Get()), runtime = ArrayTexts(*addresses.Get()),
                typeIds = ArrayTexts(*types.Get());
-    const auto& sources = session.View().m_mapSourceCategories;
     for (size_t i = 0; i < tos.size(); ++i) {
         const std::wstring element = L"RT" + (i < runtime.size() ? runtime[i] : L"");
         const std::wstring source = L"/" + device + L"/" + element;
-        const auto category = sources.find(source);
-        std::vector<std::string> row = {
-            Utf8(tos[i]),     Cell(runtime, i),
-            Cell(typeIds, i), Utf8(element),
-            Utf8(source),     category == sources.end() ? "(no category)" : std::to_string(category->second)};
+        std::vector<std::string> row = {Utf8(tos[i]),  Cell(runtime, i), Cell(typeIds, i),
+                                        Utf8(element), Utf8(source),     SourceCategoryText(session.View(), source)};
         if (withDevice) row.insert(row.begin(), Utf8(device));
         table.AddRow(std::move(row));
     }
