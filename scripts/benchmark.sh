@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Generates the synthetic projects S, M and L, registers the component and
-# measures it; the figures go to stdout and to BENCHMARKS.md.
-# Usage: scripts/benchmark.sh [SIZE...]   (default: S M L)
+# Generates the synthetic projects S, M and L, and T6 and T36 (S with 6 and
+# with 36 TOs per device), registers the component and measures it; the
+# figures go to stdout and to BENCHMARKS.md. BUILD_DIR names another build.
+# Usage: scripts/benchmark.sh [SIZE...]   (default: S M L T6 T36)
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 install_missing_packages
@@ -10,13 +11,21 @@ ensure_wine_prefix
 start_wineserver
 
 sizes=("$@")
-[ ${#sizes[@]} -gt 0 ] || sizes=(S M L)
+[ ${#sizes[@]} -gt 0 ] || sizes=(S M L T6 T36)
+# The generator's size class and shape options of each project.
+shape_of() {
+    case $1 in
+        T*) echo "S --tos-per-device ${1#T}" ;;
+        *) echo "$1" ;;
+    esac
+}
 arguments=()
 for size in "${sizes[@]}"; do
     data_dir=$BUILD_DIR/bench/$size
     project=$data_dir/opc2/bink4/corvalis/XML/OPC_AE.xml
     mkdir -p "$(dirname "$project")"
-    [ -f "$project" ] || python3 "$REPO_ROOT/tools/projectgen/generate_project.py" "$size" "$project"
+    # shellcheck disable=SC2046
+    [ -f "$project" ] || python3 "$REPO_ROOT/tools/projectgen/generate_project.py" $(shape_of "$size") "$project"
     arguments+=("$size=$(to_windows_path "$data_dir")")
 done
 
@@ -34,9 +43,12 @@ wine64 "$BUILD_DIR/bin/eventinfo_benchmark.exe" "$(to_windows_path "$figures")" 
     echo "the same run. The projects come from \`tools/projectgen/generate_project.py\`."
     echo
     echo "Notes. ParseXML loads the file's bytes; the row \"DOM load by file name\" shows what loading by"
-    echo "name would cost. A call of ResolveEvents checks once whether a debugger or a debug-output listener"
-    echo "can receive the trace (a round trip to the platform's server, which dominates batches of one); with"
-    echo "a listener in the process every traced event waits for it, as the platform's protocol makes it."
+    echo "name would cost. A call of ResolveEvents checks whether a debugger or a debug-output listener can"
+    echo "receive the trace; the check for a listener (a round trip to the platform's server) is made again"
+    echo "only 100 ms after it last found none, so a listener that attaches hears the trace from at most"
+    echo "100 ms later. With a listener in the process every traced event waits for it, as the platform's"
+    echo "protocol makes it. Spread batches draw a source, then one of its category's messages, uniformly;"
+    echo "T6 and T36 are S with 6 and with 36 TOs per device."
     echo
     cat "$figures"
 } > "$REPO_ROOT/BENCHMARKS.md.new"
