@@ -28,6 +28,8 @@ public:
     size_t NameCount() const { return m_entries.size(); }
 
 private:
+    void Add(DomNode element);
+
     struct Entry {
         long count = 0;
         DomNode first;

@@ -110,6 +110,30 @@ TEST(ElementIndex, NamesUsedTwiceAndLaterLoads) {
     EXPECT_FALSE(object.m_elementIndex.FindUniqueElement(L"Other"));
 }
 
+// Elements below entity references, beside comments, processing
+// instructions and character data, and deeply nested ones.
+TEST(ElementIndex, EntitiesAndNodesOfEveryKind) {
+    std::string nested;
+    for (int i = 0; i < 200; ++i) nested += "<N" + std::to_string(i % 7) + ">";
+    for (int i = 199; i >= 0; --i) nested += "</N" + std::to_string(i % 7) + ">";
+    const std::string cases[] = {
+        R"(<!DOCTYPE Root [<!ENTITY e "<Ent><Inner/></Ent>"><!ENTITY t "text">]>)"
+        R"(<Root><!--c--><?Pi x?><A>&e;</A><B><![CDATA[<NotAnElement/>]]>&t;</B><Inner2/></Root><!--after-->)",
+        R"(<?xml version="1.0"?><!--before--><Root><A/><A><B/></A><C><D><E/></D></C></Root>)",
+        "<Root>" + nested + "<Last/></Root>",
+    };
+    for (const std::string& xml : cases) {
+        ProjectDirectory directory;
+        HRESULT hr = E_FAIL;
+        auto object = LoadLinkedProject(directory, xml, &hr);
+        const DomNode root = DocumentRoot(object.m_pDocument.Get());
+        ASSERT_TRUE(root) << xml;
+        std::set<std::wstring> names = AllTagNames(root.Get(), {NodeName(root.Get())});
+        names.insert({L"Ent", L"Inner", L"NotAnElement", L"Pi", L"N0", L"N6", L"Last"});
+        ExpectIndexMatchesSearch(object, names);
+    }
+}
+
 TEST(MessageIndex, AnswersAsTheChildWalkAndTheAttributeRead) {
     ProjectDirectory directory;
     HRESULT hr = E_FAIL;
