@@ -23,21 +23,6 @@ uint32_t ReadBigEndian(const std::vector<uint8_t>& bytes, size_t offset, size_t 
     return value;
 }
 
-// Size in bytes of a user-alarm value by its type letter; 0 for unknown ones.
-size_t UserValueSize(char16_t typeLetter) {
-    switch (typeLetter) {
-    case u'B':
-    case u'C':
-    case u'Y': return 1;
-    case u'I':
-    case u'W': return 2;
-    case u'D':
-    case u'R':
-    case u'X': return 4;
-    default: return 0;
-    }
-}
-
 std::u16string Widen(const char* begin, const char* end) { return std::u16string(begin, end); }
 
 std::u16string InBase(uint32_t value, int base) {
@@ -68,6 +53,20 @@ std::u16string FixedPoint(uint32_t value, std::u16string_view format) {
 }
 
 }  // namespace
+
+size_t UserValueSize(char16_t typeLetter) {
+    switch (typeLetter) {
+    case u'B':
+    case u'C':
+    case u'Y': return 1;
+    case u'I':
+    case u'W': return 2;
+    case u'D':
+    case u'R':
+    case u'X': return 4;
+    default: return 0;
+    }
+}
 
 int32_t FormatUserAlarmText(std::u16string_view text, const std::optional<std::vector<uint8_t>>& valueBytes,
                             std::u16string& out) {

@@ -22,6 +22,10 @@ constexpr size_t kMaxMessageChars = 119;
 // shape (params array of exactly one element that is a VT_ARRAY|VT_UI1,
 // paramInfo starting with 1); the caller decides that.
 // A result longer than kMaxMessageChars gives kFormatTooLong.
+// Size in bytes of a user-alarm value by its type letter (B, C, Y one; I, W
+// two; D, R, X four); 0 for unknown ones.
+size_t UserValueSize(char16_t typeLetter);
+
 int32_t FormatUserAlarmText(std::u16string_view text, const std::optional<std::vector<uint8_t>>& valueBytes,
                             std::u16string& out);
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "eventserver/EventTextFormatters.h"
 #include "tools/eventinfo/CommandLine.h"
 
 namespace {
@@ -35,20 +36,6 @@ void Add(std::vector<uint32_t>& numbers, std::optional<uint32_t> number) {
     for (uint32_t known : numbers)
         if (known == *number) return;
     numbers.push_back(*number);
-}
-
-size_t PlaceholderSize(char16_t typeLetter) {
-    switch (typeLetter) {
-    case u'B':
-    case u'C':
-    case u'Y': return 1;
-    case u'I':
-    case u'W': return 2;
-    case u'D':
-    case u'R':
-    case u'X': return 4;
-    default: return 0;
-    }
 }
 
 }  // namespace
@@ -109,7 +96,7 @@ std::optional<std::vector<uint8_t>> UserAlarmValueBytes(std::u16string_view text
         return std::nullopt;
     }
     const char16_t typeLetter = text[placeholder + 2];
-    const size_t size = PlaceholderSize(typeLetter);
+    const size_t size = UserValueSize(typeLetter);
     if (size == 0) {
         error = "the placeholder's type letter is none of B, C, Y, I, W, D, R, X";
         return std::nullopt;
