@@ -1,19 +1,29 @@
 #include "tools/eventinfo/ProgressLine.h"
 
-#include <io.h>
+#include <windows.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
 constexpr auto kQuietStart = std::chrono::seconds(1);
 constexpr auto kRefresh = std::chrono::milliseconds(250);
 
+// The Linux wrapper says so when its standard error is a terminal: under Wine
+// a program whose output goes to a pipe sees no terminal on standard error.
+bool ErrorOutputIsTerminal() {
+    if (GetFileType(GetStdHandle(STD_ERROR_HANDLE)) == FILE_TYPE_CHAR) return true;
+    const char* told = std::getenv("EVENTINFO_STDERR_TERMINAL");
+    return told && std::strcmp(told, "1") == 0;
+}
+
 }  // namespace
 
 ProgressLine::ProgressLine(std::string label, bool quiet, size_t total) : m_label(std::move(label)), m_total(total) {
-    if (quiet || !_isatty(_fileno(stderr))) return;
+    if (quiet || !ErrorOutputIsTerminal()) return;
     m_thread = std::thread([this] { Show(); });
 }
 
