@@ -1,7 +1,6 @@
 #include "tools/eventinfo/Lint.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
 #include <unordered_map>
 

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -10,18 +9,13 @@
 #include "loading/ProjectLoad.h"
 #include "loading/TextConversion.h"
 #include "tools/eventinfo/InspectorFailure.h"
+#include "tools/eventinfo/ResultNames.h"
 
 namespace {
 
 std::string ReadFileText(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string HexCode(HRESULT hr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
-    return text;
 }
 
 }  // namespace
@@ -45,8 +39,9 @@ LoadedProject LoadProjectFile(const std::string& path) {
         }
     }
     if (FAILED(hr) || !DocumentRoot(project.m_pDocument.Get())) {
-        const std::string why =
-            project.m_loadFailure.empty() ? "the load failed with " + HexCode(hr) : Utf8(project.m_loadFailure);
+        const std::string why = project.m_loadFailure.empty()
+                                    ? "the load failed with " + ResultText(static_cast<uint32_t>(hr))
+                                    : Utf8(project.m_loadFailure);
         throw Failure{kExitNotLoaded, "cannot load the project: " + why};
     }
     return loaded;
