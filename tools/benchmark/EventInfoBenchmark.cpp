@@ -582,13 +582,8 @@ private:
             b->SelectAttributes(handle, categoryId, *selectionValue.Get(), selectResults.Get());
 
             for (ULONG batch : {1u, 100u, 10000u}) {
-                Batch events(batch, category.messages, source);
-                const auto resolve = [&] {
-                    Variant reserved, types, ids, attributes, values, results;
-                    b->ResolveEvents(handle, 0x407, *events.names.Get(), *events.sources.Get(), *events.info.Get(),
-                                     *events.params.Get(), reserved.Get(), types.Get(), ids.Get(), attributes.Get(),
-                                     values.Get(), results.Get());
-                };
+                const EventBatch events(ToAlarms(batch, category.messages, source));
+                const auto resolve = [&] { events.Resolve(b.Get(), handle); };
                 const double seconds = Median(resolve, batch == 1 ? 5000 : 50, 2.0);
                 char what[128];
                 std::snprintf(what, sizeof what, "ResolveEvents, %5d messages, batch %5lu", category.messages,
@@ -736,40 +731,14 @@ private:
                      Number(marshalled.second / directCategories, "x the direct call, ") + Micro(directCategories));
     }
 
-    // A batch of TO alarms of one source with two integer parameters each.
-    struct Batch {
-        Variant names, sources, info, params;
-        Batch(ULONG count, int messages, const wchar_t* source) {
-            std::mt19937 random(count * 7919u + static_cast<unsigned>(messages));
-            SafeArray nameArray = SafeArray::CreateVector(VT_BSTR, count);
-            SafeArray sourceArray = SafeArray::CreateVector(VT_BSTR, count);
-            SafeArray paramArray = SafeArray::CreateVector(VT_VARIANT, count);
-            {
-                SafeArrayData<BSTR> n(nameArray.Get()), s(sourceArray.Get());
-                SafeArrayData<VARIANT> p(paramArray.Get());
-                for (ULONG i = 0; i < count; ++i) {
-                    n[i] = Bstr(L"TO_ALARM" + std::to_wstring(1 + random() % messages)).Detach();
-                    s[i] = Bstr(source).Detach();
-                    SafeArray values = SafeArray::CreateVector(VT_VARIANT, 2);
-                    {
-                        SafeArrayData<VARIANT> v(values.Get());
-                        V_VT(&v[0]) = VT_I4;
-                        V_I4(&v[0]) = static_cast<LONG>(i);
-                        V_VT(&v[1]) = VT_I4;
-                        V_I4(&v[1]) = 42;
-                    }
-                    V_VT(&p[i]) = VT_ARRAY | VT_VARIANT;
-                    V_ARRAY(&p[i]) = values.Detach();
-                }
-            }
-            V_VT(names.Get()) = VT_ARRAY | VT_BSTR;
-            V_ARRAY(names.Get()) = nameArray.Detach();
-            V_VT(sources.Get()) = VT_ARRAY | VT_BSTR;
-            V_ARRAY(sources.Get()) = sourceArray.Detach();
-            V_VT(params.Get()) = VT_ARRAY | VT_VARIANT;
-            V_ARRAY(params.Get()) = paramArray.Detach();
-        }
-    };
+    // A batch of TO alarms of one source, with numbers from 1 to `messages`.
+    static std::vector<EventBatch::Event> ToAlarms(ULONG count, int messages, const wchar_t* source) {
+        std::mt19937 random(count * 7919u + static_cast<unsigned>(messages));
+        std::vector<EventBatch::Event> events;
+        for (ULONG i = 0; i < count; ++i)
+            events.push_back({L"TO_ALARM" + std::to_wstring(1 + random() % messages), source, true});
+        return events;
+    }
 
     std::string m_size;
     std::wstring m_base;
