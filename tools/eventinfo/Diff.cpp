@@ -11,6 +11,7 @@
 #include "loading/ComValues.h"
 #include "loading/TextConversion.h"
 #include "loading/XmlAccess.h"
+#include "tools/eventinfo/ElementAttributes.h"
 #include "tools/eventinfo/InspectorFailure.h"
 #include "tools/eventinfo/ProgressLine.h"
 #include "tools/eventinfo/ProjectComparison.h"
@@ -150,15 +151,9 @@ private:
         });
     }
 
-    // The attribute map read in order, never by index: an index walks from
-    // the first attribute. Namespace declarations are no "MSG" attributes.
     static void ReadTexts(IXMLDOMNode* message, std::map<std::string, std::string>& texts) {
-        ComPtr<IXMLDOMNamedNodeMap> map;
-        if (FAILED(message->get_attributes(&map)) || !map) return;
-        for (DomNode attribute; SUCCEEDED(map->nextNode(attribute.ReleaseAndGetAddressOf())) && attribute;) {
-            const std::wstring name = NodeName(attribute.Get());
-            if (name.compare(0, 3, L"MSG") == 0) texts.emplace(Utf8(name), Utf8(NodeValueText(attribute.Get())));
-        }
+        for (const auto& [name, text] : AttributesOf(message))
+            if (name.compare(0, 3, L"MSG") == 0) texts.emplace(Utf8(name), Utf8(text));
     }
 
     const Project& m_project;
