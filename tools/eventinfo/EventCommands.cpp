@@ -1,6 +1,7 @@
 #include "tools/eventinfo/EventCommands.h"
 
 #include <cstdio>
+#include <map>
 #include <set>
 
 #include "IEventInfoServer.h"
@@ -193,11 +194,9 @@ void AddMessageRows(int32_t categoryId, int32_t alarmType, CategoryMessages& mes
 }  // namespace
 
 void AddCategoryMessages(Session& session, int32_t categoryId, Table& table) {
-    Variant ids;
-    if (FAILED(session.Get<IEventMessageIds>()->GetCategoryMessageIds(categoryId, ids.Get()))) return;
     const CategoryInfo* category = ModelCategory(session, categoryId);
-    AddMessageRows(categoryId, category ? category->alarmType : 0, session.MessagesOf(categoryId),
-                   ArrayTexts(*ids.Get()), table);
+    CategoryMessages& messages = session.MessagesOf(categoryId);
+    AddMessageRows(categoryId, category ? category->alarmType : 0, messages, messages.Names(), table);
 }
 
 Table Messages(Session& session, const std::string& target) {
@@ -288,22 +287,21 @@ std::optional<uint16_t> LanguageOf(const std::wstring& name) {
     return static_cast<uint16_t>(std::wcstoul(name.c_str() + 3, nullptr, 16));
 }
 
-// The names of the non-empty texts of every message events can reach, with
-// their category's fallback attribute.
-struct ReachableMessage {
-    std::vector<std::u16string> namesWithText;
-    std::u16string categoryAttribute;
-};
+// How many messages events can reach have each shape of texts: the names of
+// their non-empty texts and their category's fallback attribute. Most
+// messages of a project share a few shapes.
+using TextShape = std::pair<std::vector<std::u16string>, std::u16string>;
 
-std::vector<ReachableMessage> ReachableMessages(Session& session) {
-    std::vector<ReachableMessage> out;
+std::map<TextShape, size_t> ReachableTextShapes(Session& session) {
+    std::map<TextShape, size_t> shapes;
     for (const auto& [id, category] : session.View().m_model.m_mapCategories) {
         CategoryMessages& messages = session.MessagesOf(id);
+        const std::u16string fallback = ToU16(category.messageAttribute);
         for (const std::wstring& name : messages.Names())
             if (IsMessageElementName(ToU16(name)))
-                out.push_back({NamesWithText(*messages.AttributesOf(name)), ToU16(category.messageAttribute)});
+                ++shapes[TextShape(NamesWithText(*messages.AttributesOf(name)), fallback)];
     }
-    return out;
+    return shapes;
 }
 
 }  // namespace
@@ -316,7 +314,7 @@ Table Languages(Session& session) {
     for (const auto& [name, id] : keys)
         if (const auto language = LanguageOf(name)) candidates.insert(*language);
     const ComPtr<IEventModel> model = session.Get<IEventModel>();
-    const std::vector<ReachableMessage> messages = ReachableMessages(session);
+    const std::map<TextShape, size_t> shapes = ReachableTextShapes(session);
     Table table{"languages",
                 {{"langid"},
                  {"decimal", true},
@@ -334,9 +332,8 @@ Table Languages(Session& session) {
         if (hr != S_OK) continue;
         std::u16string name = MessageTextName(language);
         size_t counts[4] = {};
-        for (const ReachableMessage& message : messages)
-            ++counts[static_cast<int>(
-                ChooseMessageText(message.namesWithText, name, message.categoryAttribute).source)];
+        for (const auto& [shape, count] : shapes)
+            counts[static_cast<int>(ChooseMessageText(shape.first, name, shape.second).source)] += count;
         if (!keys.count(ToWide(name))) name[4] = u'0';
         table.AddRow({Hex(language, 4), std::to_string(language), Utf8(ToWide(name)), std::to_string(counts[0]),
                       std::to_string(counts[1]), std::to_string(counts[2]), std::to_string(counts[3])});

@@ -29,7 +29,7 @@ Table AttributeTable(bool withCategory);
 void AddAttributes(Session& session, int32_t categoryId, Table& table, bool withCategory);
 
 Table MessageTable();
-// The messages the component lists for the category, with their texts.
+// The category's messages, each name once, with their texts.
 void AddCategoryMessages(Session& session, int32_t categoryId, Table& table);
 // "messages CATEGORY|SOURCE".
 Table Messages(Session& session, const std::string& target);
