@@ -433,6 +433,11 @@ private:
         const size_t component = PrivateBytes() - beforeComponent;
         m_report.Add(m_size, "private bytes after the DOM load alone", Number(dom / 1048576.0, " MB"));
         m_report.Add(m_size, "private bytes after ParseXML", Number(component / 1048576.0, " MB"));
+        if (dom == 0) {
+            // A small document fits the process's committed regions.
+            m_report.Add(m_size, "memory ParseXML / DOM", "-", "the DOM's load committed no new region");
+            return;
+        }
         m_report.Add(m_size, "memory ParseXML / DOM", Number(double(component) / double(dom), "x"), "target <= 1.3");
         m_report.Keep(m_size, "memory ratio", double(component) / double(dom));
     }
