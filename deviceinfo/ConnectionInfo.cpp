@@ -49,10 +49,6 @@ struct RoutingOverride {
     std::wstring text;
 };
 
-bool StartsWith(const std::wstring& text, std::wstring_view prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 // The device's routing block is its "RoutInfo" child, when it has one.
 struct DeviceElement {
     std::wstring_view name;
@@ -73,7 +69,7 @@ RoutingOverride EvaluateRoutingOverride(const ElementIndex& elements, const Devi
     if (param == CONFIG_ADDRESS) {
         IXMLDOMNode* const routing = device.RoutingBlock();
         if (!routing) return {};
-        if (!StartsWith(GetAttributeText(routing, L"ROUTNET"), L"PC-Internal"))
+        if (!IsRouterInsidePc(ToU16(GetAttributeText(routing, L"ROUTNET"))))
             return {RoutingOverride::Value, GetAttributeText(routing, L"ROUTADR")};
         // A router inside the PC: its slot is the address. A router element
         // that is missing or not unique abandons the override.

@@ -216,4 +216,6 @@ std::vector<uint8_t> RoutingBlock(std::u16string_view routingText) {
     return block;
 }
 
+bool IsRouterInsidePc(std::u16string_view routingNetwork) { return routingNetwork.substr(0, 11) == u"PC-Internal"; }
+
 }  // namespace deviceinfo

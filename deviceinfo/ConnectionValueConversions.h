@@ -58,4 +58,8 @@ double MinutesToDays(std::u16string_view text);
 // decimal number giving one byte.
 std::vector<uint8_t> RoutingBlock(std::u16string_view routingText);
 
+// Whether a routing element's network (ROUTNET) names a router inside the
+// PC, whose slot gives the device's address.
+bool IsRouterInsidePc(std::u16string_view routingNetwork);
+
 }  // namespace deviceinfo

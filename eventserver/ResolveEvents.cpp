@@ -12,6 +12,7 @@
 #include "eventserver/Refusals.h"
 #include "eventserver/MessageIndex.h"
 #include "eventserver/MessageNumber.h"
+#include "eventserver/MessageTextNames.h"
 #include "loading/TextConversion.h"
 #include "loading/XmlAccess.h"
 #include "model/ModelBuilder.h"
@@ -23,24 +24,7 @@ using eventparams::Vector;
 constexpr wchar_t kSelectedTrace[] = L" Attribute selectiert ";
 constexpr wchar_t kParametersTrace[] = L"Parameter von IEvent erhalten";
 
-// Upper-case hexadecimal digits of a value, at least minDigits of them.
-std::wstring Hex(uint32_t value, size_t minDigits) {
-    std::wstring digits;
-    do {
-        digits.insert(digits.begin(), L"0123456789ABCDEF"[value & 0xF]);
-        value >>= 4;
-    } while (value != 0);
-    if (digits.size() < minDigits) digits.insert(0, minDigits - digits.size(), L'0');
-    return digits;
-}
-
-// "MSG" + the language in four hexadecimal digits, and its primary-language
-// form with the second digit set to 0.
-std::wstring MessageTextName(LONG language) { return L"MSG" + Hex(static_cast<uint32_t>(language), 4); }
-std::wstring PrimaryLanguageForm(std::wstring name) {
-    if (name.size() > 4) name[4] = L'0';
-    return name;
-}
+std::wstring TextName(LONG language) { return ToWide(MessageTextName(static_cast<uint32_t>(language))); }
 
 // The text of an array element; empty outside the array's bounds.
 std::wstring_view View(const BSTR* text) { return text ? BstrView(*text) : std::wstring_view(); }
@@ -95,7 +79,7 @@ private:
 
 // The message text attributes of a language, named once per call.
 struct LanguageNames {
-    explicit LanguageNames(LONG language) : own(MessageTextName(language)), primary(PrimaryLanguageForm(own)) {}
+    explicit LanguageNames(LONG language) : own(TextName(language)), primary(ToWide(PrimaryLanguageForm(ToU16(own)))) {}
     std::wstring own, primary;
 };
 
@@ -115,9 +99,9 @@ MessageElement* FindMessage(MessageCache& messages, int32_t categoryId, const Ca
 }
 
 HRESULT CheckLanguage(const EventModelTables& model, LONG language) {
-    const std::wstring name = MessageTextName(language);
+    const std::wstring name = TextName(language);
     if (model.m_mapAttributeKeys.count(name)) return S_OK;
-    return model.m_mapAttributeKeys.count(PrimaryLanguageForm(name)) ? S_OK : S_FALSE;
+    return model.m_mapAttributeKeys.count(ToWide(PrimaryLanguageForm(ToU16(name)))) ? S_OK : S_FALSE;
 }
 
 // A one-dimensional VT_ARRAY|VT_BSTR argument, or false.

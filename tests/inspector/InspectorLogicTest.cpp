@@ -4,6 +4,8 @@
 
 #include "eventserver/EventTextFormatters.h"
 #include "eventserver/MessageNumber.h"
+#include "deviceinfo/ConnectionValueConversions.h"
+#include "eventserver/MessageTextNames.h"
 #include "tools/eventinfo/CommandLine.h"
 #include "tools/eventinfo/LintRules.h"
 #include "tools/eventinfo/MessageNames.h"
@@ -213,16 +215,16 @@ TEST(InspectorRouting, DescribesTheRouteAndTheRoutingBlock) {
     };
     const Case cases[] = {
         {RouteFacts{}, "not routed"},
-        {RouteFacts{true, "Ethernet1", "Router1", "192.168.0.5", false, std::nullopt},
+        {RouteFacts{true, "Ethernet1", false, "Router1", "192.168.0.5", false, std::nullopt},
          "routed through network Ethernet1, router at 192.168.0.5"},
-        {RouteFacts{true, "PC-Internal(1)", "CP1", "", true, std::string("3")},
+        {RouteFacts{true, "PC-Internal(1)", true, "CP1", "", true, std::string("3")},
          "routed through a module inside the PC (PC-Internal(1)), ROUTDEV \"CP1\" in slot 3"},
-        {RouteFacts{true, "PC-Internal", "CP1", "", true, std::nullopt},
+        {RouteFacts{true, "PC-Internal", true, "CP1", "", true, std::nullopt},
          "routed through a module inside the PC (PC-Internal), ROUTDEV \"CP1\" has no SLOT, so ADDRESS is refused"},
-        {RouteFacts{true, "PC-Internal", "CP9", "", false, std::nullopt},
+        {RouteFacts{true, "PC-Internal", true, "CP9", "", false, std::nullopt},
          "routed through a module inside the PC (PC-Internal), ROUTDEV \"CP9\" names no single element, so ADDRESS "
          "is MPIDefault"},
-        {RouteFacts{true, "", "", "10.0.0.1", false, std::nullopt},
+        {RouteFacts{true, "", false, "", "10.0.0.1", false, std::nullopt},
          "routing element without ROUTNET: no routing block, ADDRESS is ROUTADR \"10.0.0.1\""},
     };
     for (const Case& c : cases) EXPECT_EQ(DescribeRoute(c.facts), c.text);
@@ -260,8 +262,8 @@ TEST(InspectorLintRules, ChoosesTheMessageTextAsEventsDo) {
     }
     EXPECT_EQ(MessageTextName(0x0C0A), u"MSG0C0A");
     EXPECT_EQ(MessageTextName(7), u"MSG0007");
-    EXPECT_TRUE(IsPcInternalNetwork(u"PC-Internal(2)"));
-    EXPECT_FALSE(IsPcInternalNetwork(u"pc-internal"));
+    EXPECT_TRUE(deviceinfo::IsRouterInsidePc(u"PC-Internal(2)"));
+    EXPECT_FALSE(deviceinfo::IsRouterInsidePc(u"pc-internal"));
 }
 
 TEST(InspectorResultNames, NamesResultsBesideTheirNumbers) {

@@ -1,6 +1,7 @@
 #include "tools/eventinfo/DeviceCommands.h"
 
 #include "deviceinfo/ConnectionParameterTables.h"
+#include "deviceinfo/ConnectionValueConversions.h"
 #include "loading/TextConversion.h"
 #include "tools/eventinfo/InspectorFailure.h"
 #include "tools/eventinfo/ResultNames.h"
@@ -21,7 +22,9 @@ RouteFacts RouteFactsOf(const Project& project, const std::wstring& device) {
     const DomNode routing = element ? FindChildByName(element.Get(), L"RoutInfo") : nullptr;
     if (!routing) return facts;
     facts.hasRoutingElement = true;
-    facts.network = Utf8(GetAttributeText(routing.Get(), L"ROUTNET"));
+    const std::wstring network = GetAttributeText(routing.Get(), L"ROUTNET");
+    facts.network = Utf8(network);
+    facts.routerInsidePc = deviceinfo::IsRouterInsidePc(ToU16(network));
     const std::wstring router = GetAttributeText(routing.Get(), L"ROUTDEV");
     facts.router = Utf8(router);
     facts.routerAddress = Utf8(GetAttributeText(routing.Get(), L"ROUTADR"));

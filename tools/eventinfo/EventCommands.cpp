@@ -6,6 +6,7 @@
 
 #include "IEventInfoServer.h"
 #include "eventserver/MessageNumber.h"
+#include "eventserver/MessageTextNames.h"
 #include "loading/TextConversion.h"
 #include "tools/common/EventInputs.h"
 #include "tools/eventinfo/InspectorFailure.h"
@@ -334,7 +335,7 @@ Table Languages(Session& session) {
         size_t counts[4] = {};
         for (const auto& [shape, count] : shapes)
             counts[static_cast<int>(ChooseMessageText(shape.first, name, shape.second).source)] += count;
-        if (!keys.count(ToWide(name))) name[4] = u'0';
+        if (!keys.count(ToWide(name))) name = PrimaryLanguageForm(name);
         table.AddRow({Hex(language, 4), std::to_string(language), Utf8(ToWide(name)), std::to_string(counts[0]),
                       std::to_string(counts[1]), std::to_string(counts[2]), std::to_string(counts[3])});
     }

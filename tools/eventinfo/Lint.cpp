@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "deviceinfo/ConnectionParameterTables.h"
+#include "deviceinfo/ConnectionValueConversions.h"
 #include "eventserver/EventTextFormatters.h"
 #include "loading/XmlAccess.h"
 #include "model/ModelBuilder.h"
@@ -209,7 +210,7 @@ private:
     // the PC, and only from the device's first routing element.
     void CheckRouting(size_t routing, const Attributes& attributes) {
         CheckCaseVariants(routing, attributes, {u"ROUTNET", u"ROUTDEV", u"ROUTADR"});
-        if (!IsPcInternalNetwork(ToU16(AttributeValue(attributes, L"ROUTNET")))) return;
+        if (!deviceinfo::IsRouterInsidePc(ToU16(AttributeValue(attributes, L"ROUTNET")))) return;
         const std::wstring target = AttributeValue(attributes, L"ROUTDEV");
         const auto& routers = Named(target);
         if (routers.size() != 1) {

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "eventserver/EventTextFormatters.h"
+#include "eventserver/MessageTextNames.h"
 
 namespace {
 
@@ -95,8 +96,6 @@ int32_t FormatWithSampleParameters(uint32_t alarmType, std::u16string_view text)
     }
 }
 
-bool IsPcInternalNetwork(std::u16string_view routingNetwork) { return routingNetwork.substr(0, 11) == u"PC-Internal"; }
-
 TextChoice ChooseMessageText(const std::vector<std::u16string>& namesWithText, std::u16string_view languageName,
                              std::u16string_view categoryAttribute) {
     const auto hasText = [&](std::u16string_view name) {
@@ -104,18 +103,10 @@ TextChoice ChooseMessageText(const std::vector<std::u16string>& namesWithText, s
             if (candidate == name) return true;
         return false;
     };
-    std::u16string name(languageName);
-    if (hasText(name)) return {TextSource::Own, name};
-    if (name.size() > 4) name[4] = u'0';
-    if (hasText(name)) return {TextSource::PrimaryLanguage, name};
+    if (hasText(languageName)) return {TextSource::Own, std::u16string(languageName)};
+    const std::u16string primary = PrimaryLanguageForm(std::u16string(languageName));
+    if (hasText(primary)) return {TextSource::PrimaryLanguage, primary};
     if (!categoryAttribute.empty() && hasText(categoryAttribute))
         return {TextSource::CategoryAttribute, std::u16string(categoryAttribute)};
     return {TextSource::None, {}};
-}
-
-std::u16string MessageTextName(uint16_t language) {
-    static const char16_t kDigits[] = u"0123456789ABCDEF";
-    std::u16string name = u"MSG";
-    for (int shift = 12; shift >= 0; shift -= 4) name += kDigits[(language >> shift) & 0xF];
-    return name;
 }

@@ -37,10 +37,6 @@ std::u16string CaseVariantOf(std::u16string_view name, const std::vector<std::u1
 // nothing to fill in, else the formatter's error.
 int32_t FormatWithSampleParameters(uint32_t alarmType, std::u16string_view text);
 
-// Whether a routing element's network names a router inside the PC, whose
-// slot the component reads from the element ROUTDEV names.
-bool IsPcInternalNetwork(std::u16string_view routingNetwork);
-
 // Where an event takes its message text from in one language: the
 // message's text of that language ("MSG0409"), of its primary language
 // ("MSG0009"), or the attribute the category names; None leaves it empty.
@@ -53,6 +49,3 @@ struct TextChoice {
 };
 TextChoice ChooseMessageText(const std::vector<std::u16string>& namesWithText, std::u16string_view languageName,
                              std::u16string_view categoryAttribute);
-
-// "MSG0409" for 0x0409.
-std::u16string MessageTextName(uint16_t language);

@@ -18,7 +18,7 @@ std::string DescribeRoute(const RouteFacts& facts) {
     if (!facts.hasRoutingElement) return "not routed";
     if (facts.network.empty())
         return "routing element without ROUTNET: no routing block, ADDRESS is ROUTADR " + Quoted(facts.routerAddress);
-    if (facts.network.rfind("PC-Internal", 0) == 0) {
+    if (facts.routerInsidePc) {
         const std::string router = "ROUTDEV " + Quoted(facts.router);
         const std::string slot = !facts.routerFound ? router + " names no single element, so ADDRESS is MPIDefault"
                                  : facts.routerSlot ? router + " in slot " + *facts.routerSlot

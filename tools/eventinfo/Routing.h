@@ -13,6 +13,7 @@
 struct RouteFacts {
     bool hasRoutingElement = false;         // the device's first RoutInfo child
     std::string network;                    // its ROUTNET
+    bool routerInsidePc = false;            // ROUTNET names a router inside the PC
     std::string router;                     // its ROUTDEV
     std::string routerAddress;              // its ROUTADR
     bool routerFound = false;               // ROUTDEV names exactly one element
