@@ -4,7 +4,7 @@ const std::wstring& MessageElement::Text(std::wstring_view name) {
     for (const auto& [readName, text] : m_texts) {
         if (readName == name) return text;
     }
-    std::wstring text = GetAttributeText(m_node.Get(), name);
+    std::wstring text = GetAttributeText(m_node, name);
     return m_texts.emplace_back(std::wstring(name), std::move(text)).second;
 }
 
@@ -20,22 +20,26 @@ bool MessageNumberOfName(std::wstring_view name, uint32_t& number) {
     return true;
 }
 
-MessageIndex MessageIndex::Build(IXMLDOMNode* categoryElement) {
-    MessageIndex index;
-    ForEachChild(categoryElement, [&](IXMLDOMNode* child) {
+MessageIndex::MessageIndex(const ElementIndex& elements, ElementIndex::Element categoryElement) : m_document(elements) {
+    if (categoryElement == ElementIndex::kNoElement) return;
+    std::vector<uint32_t> numbers;
+    elements.ForEachChild(categoryElement, [&](ElementIndex::Element child) {
         uint32_t number = 0;
-        if (MessageNumberOfName(NodeName(child), number)) index.m_elements.try_emplace(number, DomNode(child));
+        if (!MessageNumberOfName(elements.Name(child), number)) return;
+        numbers.push_back(number);
+        m_elements.emplace_back(elements.Node(child));
     });
-    return index;
+    m_numbers = NumberTable(numbers);
 }
 
 MessageElement* MessageIndex::Find(uint32_t number) {
-    const auto found = m_elements.find(number);
-    return found == m_elements.end() ? nullptr : &found->second;
+    const size_t position = m_numbers.Find(number);
+    return position == NumberTable::kNone ? nullptr : &m_elements[position];
 }
 
-MessageIndex& MessageCache::Of(int32_t categoryId, IXMLDOMNode* categoryElement) {
+MessageIndex& MessageCache::Of(int32_t categoryId, const ElementIndex& elements,
+                               ElementIndex::Element categoryElement) {
     auto found = m_indexes.find(categoryId);
-    if (found == m_indexes.end()) found = m_indexes.emplace(categoryId, MessageIndex::Build(categoryElement)).first;
+    if (found == m_indexes.end()) found = m_indexes.emplace(categoryId, MessageIndex(elements, categoryElement)).first;
     return found->second;
 }

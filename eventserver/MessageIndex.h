@@ -1,10 +1,11 @@
 #pragma once
 
 // The message elements of one category by message number, and the texts of
-// their attributes. Built from the category's element on first use; the
-// document never changes after its load, so every answer is the one a walk
-// of the element's children for the name "ID" + the number in eight
-// upper-case hexadecimal digits, and a read of the attribute, would give.
+// their attributes. Built on first use from the category element's children
+// in the index of its document; the document never changes after its load,
+// so every answer is the one a walk of the element's children for the name
+// "ID" + the number in eight upper-case hexadecimal digits, and a read of
+// the attribute, would give.
 
 #include <windows.h>
 #include <msxml2.h>
@@ -16,18 +17,20 @@
 #include <utility>
 #include <vector>
 
+#include "eventserver/NumberTable.h"
+#include "loading/ElementIndex.h"
 #include "loading/XmlAccess.h"
 
 class MessageElement {
 public:
-    explicit MessageElement(DomNode node) : m_node(std::move(node)) {}
+    explicit MessageElement(IXMLDOMNode* node) : m_node(node) {}
 
     // The attribute's text as a read by name gives it (attribute defaults
     // of a DTD included); empty when the element lacks it.
     const std::wstring& Text(std::wstring_view name);
 
 private:
-    DomNode m_node;
+    IXMLDOMNode* m_node;  // kept by the index of its document
     // Each name read on first use; an event reads two or three names, which
     // a short list finds sooner than a table.
     std::vector<std::pair<std::wstring, std::wstring>> m_texts;
@@ -35,14 +38,17 @@ private:
 
 class MessageIndex {
 public:
+    MessageIndex() = default;  // of an element without children
     // The first child of each name "ID" + eight upper-case hexadecimal
     // digits, as a walk of the children finds it.
-    static MessageIndex Build(IXMLDOMNode* categoryElement);
+    MessageIndex(const ElementIndex& elements, ElementIndex::Element categoryElement);
 
     MessageElement* Find(uint32_t number);
 
 private:
-    std::unordered_map<uint32_t, MessageElement> m_elements;
+    ElementIndex m_document;  // keeps the elements' nodes
+    std::vector<MessageElement> m_elements;
+    NumberTable m_numbers;  // positions in m_elements
 };
 
 // The number a message element's name stands for: "ID" + eight upper-case
@@ -55,7 +61,7 @@ bool MessageNumberOfName(std::wstring_view name, uint32_t& number);
 // with another element: a load clears the cache.
 class MessageCache {
 public:
-    MessageIndex& Of(int32_t categoryId, IXMLDOMNode* categoryElement);
+    MessageIndex& Of(int32_t categoryId, const ElementIndex& elements, ElementIndex::Element categoryElement);
     void Clear() { m_indexes.clear(); }
 
 private:

@@ -95,7 +95,7 @@ const std::wstring& MessageText(MessageElement& message, const LanguageNames& la
 
 // The category's message element of a message number, or null.
 MessageElement* FindMessage(MessageCache& messages, int32_t categoryId, const CategoryInfo& category, uint32_t number) {
-    return messages.Of(categoryId, category.node.Get()).Find(number);
+    return messages.Of(categoryId, category.elements, category.element).Find(number);
 }
 
 HRESULT CheckLanguage(const EventModelTables& model, LONG language) {
@@ -216,7 +216,7 @@ public:
             return;
         }
         Trace trace(m_tracing, messageName, View(path));
-        const uint32_t number = ParseMessageNumber(std::u16string(messageName.begin(), messageName.end()));
+        const uint32_t number = ParseMessageNumber(U16View(messageName));
 
         const int32_t* const source = m_sources.Find(View(path));
         if (!source) {

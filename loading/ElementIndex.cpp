@@ -1,6 +1,6 @@
 #include "loading/ElementIndex.h"
 
-#include <vector>
+ElementIndex::ElementIndex() : m_data(std::make_shared<Data>()) {}
 
 ElementIndex ElementIndex::Build(IXMLDOMDocument* document) {
     ElementIndex index;
@@ -10,34 +10,55 @@ ElementIndex ElementIndex::Build(IXMLDOMDocument* document) {
     // (the root's siblings are no elements and have no children): the list
     // of every element ("*") hands out its items at a higher cost. Every node
     // with children is entered, as the list finds elements below an entity
-    // reference too. The stack holds where to go on once a subtree is done,
+    // reference too. The levels hold where to go on once a subtree is done,
     // so a deeply nested document costs no call depth.
-    std::vector<DomNode> resume;
+    std::vector<Level> levels(1);
     while (node) {
-        DomNode child = FirstChild(node.Get());
-        DomNode next = NextSibling(node.Get());
-        if (IsElement(node.Get())) index.Add(std::move(node));
+        DomNode child = ::FirstChild(node.Get());
+        DomNode next = ::NextSibling(node.Get());
+        const Element added = IsElement(node.Get()) ? index.Add(std::move(node), levels.back()) : kNoElement;
         if (child) {
-            if (next) resume.push_back(std::move(next));
+            levels.push_back(Level{std::move(next), added});
             node = std::move(child);
         } else {
             node = std::move(next);
         }
-        while (!node && !resume.empty()) {
-            node = std::move(resume.back());
-            resume.pop_back();
+        while (!node && levels.size() > 1) {
+            node = std::move(levels.back().resume);
+            levels.pop_back();
         }
     }
     return index;
 }
 
-void ElementIndex::Add(DomNode element) {
-    Entry& entry = m_entries[NodeName(element.Get())];
-    if (entry.count++ == 0) entry.first = std::move(element);
+ElementIndex::Element ElementIndex::Add(DomNode element, Level& level) {
+    auto& records = m_data->elements;
+    const auto added = static_cast<Element>(records.size());
+    const auto entry = m_data->entries.try_emplace(NodeName(element.Get())).first;
+    if (entry->second.count++ == 0) entry->second.first = added;
+    records.push_back(Record{std::move(element), &entry->first});
+    if (level.parent != kNoElement) {
+        (level.lastChild == kNoElement ? records[level.parent].firstChild : records[level.lastChild].nextSibling) =
+            added;
+        level.lastChild = added;
+    }
+    return added;
+}
+
+ElementIndex::Element ElementIndex::FindUnique(std::wstring_view name) const {
+    const auto found = m_data->entries.find(std::wstring(name));
+    if (found == m_data->entries.end() || found->second.count != 1) return kNoElement;
+    return found->second.first;
 }
 
 DomNode ElementIndex::FindUniqueElement(std::wstring_view name) const {
-    const auto found = m_entries.find(std::wstring(name));
-    if (found == m_entries.end() || found->second.count != 1) return nullptr;
-    return found->second.first;
+    const Element element = FindUnique(name);
+    return element == kNoElement ? nullptr : DomNode(Node(element));
+}
+
+ElementIndex::Element ElementIndex::FindChild(Element parent, std::wstring_view name) const {
+    for (Element child = FirstChild(parent); child != kNoElement; child = NextSibling(child)) {
+        if (Name(child) == name) return child;
+    }
+    return kNoElement;
 }

@@ -16,20 +16,17 @@ void InsertIfKnown(const std::map<std::wstring, int32_t>& categoryKeys, const st
 HRESULT BuildSourceCategories(const ElementIndex& elements, bool projectMode,
                               const std::map<std::wstring, int32_t>& categoryKeys,
                               std::map<std::wstring, int32_t>& sourceCategories) {
-    const DomNode devices = elements.FindUniqueElement(L"DEVICES");
-    if (!devices) return E_FAIL;
-    const bool diagnosisGroupPresent = elements.FindUniqueElement(L"U7DIAG") != nullptr;
-    const bool userAlarmGroupPresent = elements.FindUniqueElement(L"U7SQ") != nullptr;
+    const ElementIndex::Element devices = elements.FindUnique(L"DEVICES");
+    if (devices == ElementIndex::kNoElement) return E_FAIL;
+    const bool diagnosisGroupPresent = elements.FindUnique(L"U7DIAG") != ElementIndex::kNoElement;
+    const bool userAlarmGroupPresent = elements.FindUnique(L"U7SQ") != ElementIndex::kNoElement;
 
-    // Children are walked by sibling: positional access to a child list
-    // costs time in proportion to the position here.
-    ForEachChild(devices.Get(), [&](IXMLDOMNode* device) {
-        if (!IsElement(device)) return;
-        const std::wstring prefix = L"/" + NodeName(device) + L"/";
+    elements.ForEachChild(devices, [&](ElementIndex::Element device) {
+        const std::wstring prefix = L"/" + elements.Name(device) + L"/";
 
         if (projectMode) {
             // Project names are matched as the file spells them, in UTF-16.
-            const std::wstring project = GetAttributeText(device, L"Project");
+            const std::wstring project = GetAttributeText(elements.Node(device), L"Project");
             InsertIfKnown(categoryKeys, project + L"/U7SQ", prefix + L"U7SQ", sourceCategories);
             InsertIfKnown(categoryKeys, project + L"/USERDIAG", prefix + L"USERDIAG", sourceCategories);
         } else if (userAlarmGroupPresent) {
@@ -37,9 +34,9 @@ HRESULT BuildSourceCategories(const ElementIndex& elements, bool projectMode,
         }
         if (diagnosisGroupPresent) sourceCategories.emplace(prefix + L"U7DIAG", kDiagnosisCategoryId);
 
-        ForEachChild(device, [&](IXMLDOMNode* child) {
-            InsertIfKnown(categoryKeys, L"TOT" + GetAttributeText(child, L"TypeID"), prefix + NodeName(child),
-                          sourceCategories);
+        elements.ForEachChild(device, [&](ElementIndex::Element child) {
+            InsertIfKnown(categoryKeys, L"TOT" + GetAttributeText(elements.Node(child), L"TypeID"),
+                          prefix + elements.Name(child), sourceCategories);
         });
     });
     return S_OK;

@@ -40,4 +40,10 @@ inline std::string Ansi(std::wstring_view text) { return Narrow(text, CP_ACP); }
 inline std::wstring_view BstrView(BSTR text) { return {text ? text : L"", SysStringLen(text)}; }
 
 inline std::u16string ToU16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+// The same code units seen as UTF-16, without a copy: a wide character is
+// one UTF-16 code unit on this platform.
+inline std::u16string_view U16View(std::wstring_view text) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
 inline std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }

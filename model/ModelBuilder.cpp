@@ -94,16 +94,15 @@ void ModelBuilder::BuildFixedTables() {
 HRESULT ModelBuilder::BuildCategories(int32_t eventClass) {
     const wchar_t* className = ClassElementName(eventClass);
     if (!className) return E_INVALIDARG;
-    const DomNode classElement = m_elements.FindUniqueElement(className);
-    if (!classElement) return S_OK;
+    const Element classElement = m_elements.FindUnique(className);
+    if (classElement == ElementIndex::kNoElement) return S_OK;
     const int32_t baseId = eventClass << 16;
 
-    if (m_projectMode) BuildProjectCategories(classElement.Get(), baseId);
+    if (m_projectMode) BuildProjectCategories(classElement, baseId);
 
-    ForEachChild(classElement.Get(), [&](IXMLDOMNode* element) {
-        if (!IsElement(element)) return;
+    m_elements.ForEachChild(classElement, [&](Element element) {
         CategoryInfo category;
-        category.name = NodeName(element);
+        category.name = m_elements.Name(element);
         category.eventClass = eventClass;
         if (category.name == L"U7SQ") {
             if (m_projectMode) return;
@@ -128,17 +127,18 @@ HRESULT ModelBuilder::BuildCategories(int32_t eventClass) {
 
 // Per project under "U7SQ": a user-alarm category, and a user-diagnosis
 // category when "USERDIAG" has a child of the same name.
-void ModelBuilder::BuildProjectCategories(IXMLDOMNode* classElement, int32_t baseId) {
-    const DomNode userAlarms = FindChildByName(classElement, L"U7SQ");
-    const DomNode userDiagnosis = FindChildByName(classElement, L"USERDIAG");
-    if (!userAlarms) return;
+void ModelBuilder::BuildProjectCategories(Element classElement, int32_t baseId) {
+    const Element userAlarms = m_elements.FindChild(classElement, L"U7SQ");
+    const Element userDiagnosis = m_elements.FindChild(classElement, L"USERDIAG");
+    if (userAlarms == ElementIndex::kNoElement) return;
     m_tables.m_alarmTypes |= kAlarmTypeProject | kAlarmTypeDiagnosis;
 
-    ForEachChild(userAlarms.Get(), [&](IXMLDOMNode* element) {
-        if (!IsElement(element)) return;
-        const std::wstring elementName = NodeName(element);
+    m_elements.ForEachChild(userAlarms, [&](Element element) {
+        const std::wstring& elementName = m_elements.Name(element);
         const std::wstring project = ProjectName(elementName);
-        const DomNode diagnosisElement = userDiagnosis ? FindChildByName(userDiagnosis.Get(), elementName) : nullptr;
+        const Element diagnosisElement = userDiagnosis == ElementIndex::kNoElement
+                                             ? ElementIndex::kNoElement
+                                             : m_elements.FindChild(userDiagnosis, elementName);
 
         CategoryInfo category;
         category.name = project + L"/U7SQ";
@@ -146,10 +146,10 @@ void ModelBuilder::BuildProjectCategories(IXMLDOMNode* classElement, int32_t bas
         category.eventClass = EVENT_CLASS_SIMPLE;
         AddCategory(element, category, kUserAlarmCategoryId);
 
-        if (diagnosisElement) {
+        if (diagnosisElement != ElementIndex::kNoElement) {
             category.name = project + L"/USERDIAG";
             category.alarmType = kAlarmTypeDiagnosis;
-            AddCategory(diagnosisElement.Get(), category, baseId);
+            AddCategory(diagnosisElement, category, baseId);
         }
     });
 }
@@ -165,7 +165,8 @@ std::optional<int32_t> ModelBuilder::AllocateCategoryId(int32_t baseId) {
     return baseId + ++m_nextCategoryId;
 }
 
-void ModelBuilder::AddCategory(IXMLDOMNode* element, const CategoryInfo& templateCategory, int32_t baseId) {
+void ModelBuilder::AddCategory(Element element, const CategoryInfo& templateCategory, int32_t baseId) {
+    IXMLDOMNode* const node = m_elements.Node(element);
     int32_t id = 0;
     const auto key = m_tables.m_mapCategoryKeys.find(templateCategory.name);
     if (key != m_tables.m_mapCategoryKeys.end()) {
@@ -173,7 +174,7 @@ void ModelBuilder::AddCategory(IXMLDOMNode* element, const CategoryInfo& templat
     } else {
         const std::optional<int32_t> allocated = AllocateCategoryId(baseId);
         if (!allocated) {
-            RecordDrop(LoadDropKind::ProjectBeyondRange, element,
+            RecordDrop(LoadDropKind::ProjectBeyondRange, node,
                        L"no user-alarm category id left for " + templateCategory.name);
             return;
         }
@@ -182,13 +183,15 @@ void ModelBuilder::AddCategory(IXMLDOMNode* element, const CategoryInfo& templat
     }
 
     CategoryInfo category = templateCategory;
-    category.description = GetAttributeText(element, L"CatDescr");
+    category.description = GetAttributeText(node, L"CatDescr");
     if (category.description.empty()) category.description = category.name;
-    category.node = element;
+    category.node = node;
+    category.elements = m_elements;
+    category.element = element;
 
     const auto [entry, inserted] = m_tables.m_mapCategories.emplace(id, std::move(category));
     if (!inserted) {
-        RecordDrop(LoadDropKind::CategoryTaken, element,
+        RecordDrop(LoadDropKind::CategoryTaken, node,
                    L"category " + templateCategory.name + L" (id " + std::to_wstring(id) + L") already taken by " +
                        entry->second.name);
         return;
@@ -204,13 +207,13 @@ int32_t ModelBuilder::AttributeIdFor(const std::wstring& name) {
     return id;
 }
 
-void ModelBuilder::ReadCategoryAttributes(IXMLDOMNode* element, CategoryInfo& category) {
-    DomNode attributeElement = FindChildByName(element, L"Attributes");
-    if (!attributeElement) attributeElement = FindChildByName(element, L"ATTRIBUTES");
-    if (!attributeElement) return;
+void ModelBuilder::ReadCategoryAttributes(Element element, CategoryInfo& category) {
+    Element attributeElement = m_elements.FindChild(element, L"Attributes");
+    if (attributeElement == ElementIndex::kNoElement) attributeElement = m_elements.FindChild(element, L"ATTRIBUTES");
+    if (attributeElement == ElementIndex::kNoElement) return;
 
     std::wstring messageAttribute;
-    ForEachAttribute(attributeElement.Get(), [&](const std::wstring& name, std::wstring description) {
+    ForEachAttribute(m_elements.Node(attributeElement), [&](const std::wstring& name, std::wstring description) {
         if (StartsWithMsgInAnyCase(name)) messageAttribute = name;
         const int32_t id = AttributeIdFor(name);
         m_tables.m_mapAttributes.emplace(id, AttributeInfo{name, std::move(description), VT_BSTR});

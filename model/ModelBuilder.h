@@ -38,15 +38,17 @@ public:
     HRESULT BuildCategories(int32_t eventClass);
 
 private:
-    void BuildProjectCategories(IXMLDOMNode* classElement, int32_t baseId);
-    void AddCategory(IXMLDOMNode* element, const CategoryInfo& category, int32_t baseId);
+    using Element = ElementIndex::Element;
+
+    void BuildProjectCategories(Element classElement, int32_t baseId);
+    void AddCategory(Element element, const CategoryInfo& category, int32_t baseId);
     std::optional<int32_t> AllocateCategoryId(int32_t baseId);
-    void ReadCategoryAttributes(IXMLDOMNode* element, CategoryInfo& category);
+    void ReadCategoryAttributes(Element element, CategoryInfo& category);
     int32_t AttributeIdFor(const std::wstring& name);
     void RecordDrop(LoadDropKind kind, IXMLDOMNode* element, std::wstring detail);
 
     EventModelTables& m_tables;
-    const ElementIndex& m_elements;
+    ElementIndex m_elements;  // shared with the categories it builds
     bool m_projectMode;
     LoadDiagnostics* m_diagnostics;
 

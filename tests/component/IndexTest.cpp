@@ -67,6 +67,27 @@ void ExpectIndexMatchesSearch(const Project& object, std::set<std::wstring> name
     }
 }
 
+// The index's element children of each element are the element children
+// the DOM's walk gives, in its order, below the root throughout.
+void ExpectChildrenMatchWalk(const ElementIndex& index, IXMLDOMNode* element, ElementIndex::Element indexed) {
+    ASSERT_NE(indexed, ElementIndex::kNoElement);
+    EXPECT_EQ(index.Name(indexed), NodeName(element));
+    EXPECT_TRUE(SameNode(index.Node(indexed), element));
+    ElementIndex::Element child = index.FirstChild(indexed);
+    ForEachChild(element, [&](IXMLDOMNode* walked) {
+        if (!IsElement(walked)) return;
+        ExpectChildrenMatchWalk(index, walked, child);
+        if (child != ElementIndex::kNoElement) child = index.NextSibling(child);
+    });
+    EXPECT_EQ(child, ElementIndex::kNoElement) << "more children indexed than walked";
+}
+
+void ExpectIndexMatchesWalk(const Project& object) {
+    const DomNode root = DocumentRoot(object.m_pDocument.Get());
+    const ElementIndex& index = object.m_elementIndex;
+    ExpectChildrenMatchWalk(index, root.Get(), index.FindUnique(NodeName(root.Get())));
+}
+
 std::string ReadFile(const std::wstring& path) {
     std::ifstream file(std::filesystem::path(path), std::ios::binary);
     std::stringstream bytes;
@@ -86,6 +107,7 @@ TEST(ElementIndex, AnswersAsTheWholeDocumentSearchOnTheSyntheticProject) {
     ASSERT_GT(names.size(), 100u);
     EXPECT_EQ(object.m_elementIndex.NameCount(), names.size());
     ExpectIndexMatchesSearch(object, names);
+    ExpectIndexMatchesWalk(object);
 }
 
 TEST(ElementIndex, NamesUsedTwiceAndLaterLoads) {
@@ -95,6 +117,7 @@ TEST(ElementIndex, NamesUsedTwiceAndLaterLoads) {
                                     "<Root><DEVICES><D1/><D2/></DEVICES><x><D2/><DEVICES/></x><CORVALIS/></Root>", &hr);
     ASSERT_EQ(hr, S_OK);
     ExpectIndexMatchesSearch(object, {L"Root", L"DEVICES", L"D1", L"D2", L"x", L"CORVALIS"});
+    ExpectIndexMatchesWalk(object);
     EXPECT_FALSE(object.m_elementIndex.FindUniqueElement(L"D2"));
 
     // Another file: the index is the new document's.
@@ -131,6 +154,7 @@ TEST(ElementIndex, EntitiesAndNodesOfEveryKind) {
         std::set<std::wstring> names = AllTagNames(root.Get(), {NodeName(root.Get())});
         names.insert({L"Ent", L"Inner", L"NotAnElement", L"Pi", L"N0", L"N6", L"Last"});
         ExpectIndexMatchesSearch(object, names);
+        ExpectIndexMatchesWalk(object);
     }
 }
 
@@ -141,7 +165,7 @@ TEST(MessageIndex, AnswersAsTheChildWalkAndTheAttributeRead) {
     ASSERT_EQ(hr, S_OK);
     size_t messages = 0;
     for (const auto& [id, category] : object.m_model.m_mapCategories) {
-        auto index = MessageIndex::Build(category.node.Get());
+        MessageIndex index(category.elements, category.element);
         std::set<std::wstring> names{L"ID00000000", L"IDFFFFFFFF", L"ID00000065"};
         ForEachChild(category.node.Get(), [&](IXMLDOMNode* child) { names.insert(NodeName(child)); });
         for (const std::wstring& name : names) {
