@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <vector>
 
 #include "ComSupport.h"
 
@@ -36,25 +37,35 @@ size_t TypeInfoTable(const std::vector<char>& bytes) {
     return static_cast<size_t>(Read<INT>(bytes, directory));
 }
 
-}  // namespace
-
 void Write(std::vector<char>& bytes, size_t at, const void* value, size_t size) {
     if (at + size > bytes.size()) throw std::runtime_error("the written library is cut short");
     std::memcpy(bytes.data() + at, value, size);
 }
 
-void RestoreLayoutSizes(const std::wstring& path, const std::vector<LayoutSize>& sizes) {
+std::vector<char> ReadFile(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    in.close();
-    if (static_cast<size_t>(Read<INT>(bytes, kTypeInfoCountAt)) != sizes.size())
+    if (!in) throw std::runtime_error("cannot read " + Utf8(path));
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+void CopyLayoutSizes(const std::wstring& sourcePath, const std::wstring& path) {
+    const std::vector<char> source = ReadFile(sourcePath);
+    std::vector<char> bytes = ReadFile(path);
+    const INT count = Read<INT>(source, kTypeInfoCountAt);
+    if (Read<INT>(bytes, kTypeInfoCountAt) != count)
         throw std::runtime_error("the written library has another number of type infos");
 
+    const size_t sourceTable = TypeInfoTable(source);
     const size_t table = TypeInfoTable(bytes);
-    for (size_t i = 0; i < sizes.size(); ++i) {
-        const size_t entry = table + i * kTypeInfoSize;
-        Write(bytes, entry + kVtableSizeAt, &sizes[i].vtable, sizeof sizes[i].vtable);
-        Write(bytes, entry + kInstanceSizeAt, &sizes[i].instance, sizeof sizes[i].instance);
+    for (size_t i = 0; i < static_cast<size_t>(count); ++i) {
+        const size_t from = sourceTable + i * kTypeInfoSize;
+        const size_t to = table + i * kTypeInfoSize;
+        const auto vtable = Read<SHORT>(source, from + kVtableSizeAt);
+        const auto instance = Read<INT>(source, from + kInstanceSizeAt);
+        Write(bytes, to + kVtableSizeAt, &vtable, sizeof vtable);
+        Write(bytes, to + kInstanceSizeAt, &instance, sizeof instance);
     }
     std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -162,9 +162,3 @@ void LayOut(ITypeInfo* source, ICreateTypeInfo* copy) {
     if (Attributes(laidOut.Get())->wTypeFlags != sourceFlags)
         Check(copy->SetTypeFlags(sourceFlags), "ICreateTypeInfo::SetTypeFlags after LayOut");
 }
-
-LayoutSize SourceLayoutSize(ITypeInfo* source) {
-    const ComPtr<ITypeInfo> declaration = Declaration(source);
-    const TypeAttr attributes = Attributes(declaration.Get());
-    return {static_cast<SHORT>(attributes->cbSizeVft), static_cast<INT>(attributes->cbSizeInstance)};
-}

@@ -9,7 +9,6 @@
 #include <wrl/client.h>
 
 #include "ConstantHelpTexts.h"
-#include "LayoutSizes.h"
 #include "ReferenceMap.h"
 
 using Microsoft::WRL::ComPtr;
@@ -20,6 +19,3 @@ void CopyMembers(ITypeInfo* source, ICreateTypeInfo* copy, const ReferenceMap& r
                  WORD pointerSize);
 
 void LayOut(ITypeInfo* source, ICreateTypeInfo* copy);
-
-// The sizes the source declares, of the interface side of a dual.
-LayoutSize SourceLayoutSize(ITypeInfo* source);

@@ -7,7 +7,6 @@
 #include "ComSupport.h"
 #include "ReferenceMap.h"
 #include "TypeInfoCopy.h"
-#include "LayoutSizes.h"
 
 namespace {
 
@@ -54,8 +53,4 @@ void WriteCopy(ITypeLib* source, const std::wstring& path, ConstantHelpTexts& he
 
     for (size_t i = 0; i < infos.size(); ++i) LayOut(infos[i].Get(), copies[i].Get());
     Check(copy->SaveAllChanges(), "ICreateTypeLib::SaveAllChanges");
-
-    std::vector<LayoutSize> sizes;
-    for (const auto& info : infos) sizes.push_back(SourceLayoutSize(info.Get()));
-    RestoreLayoutSizes(path, sizes);
 }

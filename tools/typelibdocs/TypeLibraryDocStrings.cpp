@@ -13,6 +13,7 @@
 #include "ComSupport.h"
 #include "ConstantHelpTexts.h"
 #include "HelpComments.h"
+#include "LayoutSizes.h"
 #include "TypeLibraryCopy.h"
 #include "WrittenLibraryCheck.h"
 
@@ -26,6 +27,7 @@ void Run(const std::wstring& sourcePath, const std::wstring& idlPath, const std:
     Check(LoadTypeLibEx(sourcePath.c_str(), REGKIND_NONE, &source), "LoadTypeLibEx(" + Utf8(sourcePath) + ")");
     ConstantHelpTexts helpTexts(texts);
     WriteCopy(source.Get(), targetPath, helpTexts);
+    CopyLayoutSizes(sourcePath, targetPath);
     CheckWrittenHelpTexts(targetPath, texts);
 }
 
