@@ -34,7 +34,6 @@ HRESULT EventInfoObj::Create(IUnknown* outer, const Project* project, REFIID rii
     if (project)
         hr = ComBoundary([&] {
             created->m_project = *project;
-            created->m_sources.Rebuild(created->m_project.m_mapSourceCategories);
             return S_OK;
         });
     if (SUCCEEDED(hr)) hr = created->m_inner.QueryInterface(riid, object);
@@ -45,17 +44,7 @@ HRESULT EventInfoObj::Create(IUnknown* outer, const Project* project, REFIID rii
 HRESULT EventInfoObj::LoadProjectAndIndexes() {
     m_messages.Clear();
     m_routing.Clear();
-    // The source index views the table that the load changes.
-    m_sources.Clear();
-    HRESULT hr = E_UNEXPECTED;
-    try {
-        hr = LoadProjectNamedByRegistry(m_project);
-    } catch (...) {
-        m_sources.Rebuild(m_project.m_mapSourceCategories);
-        throw;
-    }
-    m_sources.Rebuild(m_project.m_mapSourceCategories);
-    return hr;
+    return LoadProjectNamedByRegistry(m_project);
 }
 
 // IEventInfoInit: the file is always the one the registry names; every

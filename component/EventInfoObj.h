@@ -16,7 +16,6 @@
 #include "component/DispatchImpl.h"
 #include "deviceinfo/RoutingCache.h"
 #include "eventserver/MessageIndex.h"
-#include "eventserver/SourceIndex.h"
 #include "eventserver/SubscriptionTable.h"
 #include "loading/Project.h"
 
@@ -112,7 +111,6 @@ private:
     ULONG m_refCount = 0;  // apartment-threaded: plain counting
     Project m_project;
     eventserver::SubscriptionTable m_subscriptions;
-    SourceIndex m_sources;    // of m_project's source table, rebuilt with it
     MessageCache m_messages;  // of m_project's categories, cleared by a load
     RoutingCache m_routing;   // of m_project's devices, cleared by a load
 };

@@ -57,7 +57,7 @@ STDMETHODIMP EventInfoObj::GetCategoryMessageIds(LONG categoryId, VARIANT* messa
 
 STDMETHODIMP EventInfoObj::GetSourceMessageIds(BSTR sourcePath, VARIANT* messageIds) {
     return ComBoundary({__uuidof(IEventMessageIds), L"GetSourceMessageIds"}, [&] {
-        const int32_t* const source = m_sources.Find(BstrView(sourcePath));
+        const int32_t* const source = m_project.m_mapSourceCategories.Find(BstrView(sourcePath));
         if (!source)
             Fail(E_INVALIDARG, L"the project has no event source '" + std::wstring(BstrView(sourcePath)) + L"'");
         return PutCategoryMessageIds(m_project.m_model, *source, messageIds);

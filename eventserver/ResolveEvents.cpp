@@ -196,11 +196,9 @@ struct EventBatch {
 // Resolves the events of a batch, one by one, into the output arrays.
 class BatchResolver {
 public:
-    BatchResolver(const Project& project, const SourceIndex& sources,
-                  const eventserver::SubscriptionTable& subscriptions, MessageCache& messages, LONG handle,
-                  LONG language)
+    BatchResolver(const Project& project, const eventserver::SubscriptionTable& subscriptions, MessageCache& messages,
+                  LONG handle, LONG language)
         : m_project(project),
-          m_sources(sources),
           m_subscriptions(subscriptions),
           m_messages(messages),
           m_handle(handle),
@@ -218,7 +216,7 @@ public:
         Trace trace(m_tracing, messageName, View(path));
         const uint32_t number = ParseMessageNumber(U16View(messageName));
 
-        const int32_t* const source = m_sources.Find(View(path));
+        const int32_t* const source = m_project.m_mapSourceCategories.Find(View(path));
         if (!source) {
             out.results[k] = E_INVALIDARG;
             return;
@@ -272,7 +270,6 @@ public:
 
 private:
     const Project& m_project;
-    const SourceIndex& m_sources;
     const eventserver::SubscriptionTable& m_subscriptions;
     MessageCache& m_messages;
     LONG m_handle;
@@ -305,7 +302,7 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
         const LONG lowerBound = batch.names.LowerBound();
         const ULONG count = batch.names.Count();
         EventOutputs outputs(count, lowerBound);
-        BatchResolver resolver(m_project, m_sources, m_subscriptions, m_messages, handle, language);
+        BatchResolver resolver(m_project, m_subscriptions, m_messages, handle, language);
         {
             EventOutputData out(outputs);
             for (ULONG k = 0; k < count; ++k) resolver.ResolveEvent(batch, int64_t(lowerBound) + k, out, k);

@@ -13,10 +13,15 @@ ElementIndex ElementIndex::Build(IXMLDOMDocument* document) {
     // reference too. The levels hold where to go on once a subtree is done,
     // so a deeply nested document costs no call depth.
     std::vector<Level> levels(1);
+    Bstr name;
     while (node) {
         DomNode child = ::FirstChild(node.Get());
         DomNode next = ::NextSibling(node.Get());
-        const Element added = IsElement(node.Get()) ? index.Add(std::move(node), levels.back()) : kNoElement;
+        Element added = kNoElement;
+        if (IsElement(node.Get())) {
+            ThrowIfFailed(node->get_nodeName(name.Receive()));
+            added = index.Add(std::move(node), name.View(), levels.back());
+        }
         if (child) {
             levels.push_back(Level{std::move(next), added});
             node = std::move(child);
@@ -31,12 +36,13 @@ ElementIndex ElementIndex::Build(IXMLDOMDocument* document) {
     return index;
 }
 
-ElementIndex::Element ElementIndex::Add(DomNode element, Level& level) {
+ElementIndex::Element ElementIndex::Add(DomNode element, std::wstring_view name, Level& level) {
     auto& records = m_data->elements;
     const auto added = static_cast<Element>(records.size());
-    const auto entry = m_data->entries.try_emplace(NodeName(element.Get())).first;
-    if (entry->second.count++ == 0) entry->second.first = added;
-    records.push_back(Record{std::move(element), &entry->first});
+    const uint32_t number = m_data->names.Intern(name);
+    if (number == m_data->uses.size()) m_data->uses.push_back(Use{0, added});
+    ++m_data->uses[number].count;
+    records.push_back(Record{std::move(element), number});
     if (level.parent != kNoElement) {
         (level.lastChild == kNoElement ? records[level.parent].firstChild : records[level.lastChild].nextSibling) =
             added;
@@ -46,9 +52,10 @@ ElementIndex::Element ElementIndex::Add(DomNode element, Level& level) {
 }
 
 ElementIndex::Element ElementIndex::FindUnique(std::wstring_view name) const {
-    const auto found = m_data->entries.find(std::wstring(name));
-    if (found == m_data->entries.end() || found->second.count != 1) return kNoElement;
-    return found->second.first;
+    const uint32_t number = m_data->names.Find(name);
+    if (number == NameTable::kNone) return kNoElement;
+    const Use& use = m_data->uses[number];
+    return use.count == 1 ? use.first : kNoElement;
 }
 
 DomNode ElementIndex::FindUniqueElement(std::wstring_view name) const {

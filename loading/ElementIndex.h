@@ -14,11 +14,10 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "loading/NameTable.h"
 #include "loading/XmlAccess.h"
 
 class ElementIndex {
@@ -37,10 +36,10 @@ public:
     DomNode FindUniqueElement(std::wstring_view name) const;
     Element FindUnique(std::wstring_view name) const;
 
-    size_t NameCount() const { return m_data->entries.size(); }
+    size_t NameCount() const { return m_data->names.Size(); }
 
     IXMLDOMNode* Node(Element element) const { return m_data->elements[element].node.Get(); }
-    const std::wstring& Name(Element element) const { return *m_data->elements[element].name; }
+    std::wstring_view Name(Element element) const { return m_data->names.Text(m_data->elements[element].name); }
 
     // The element children of an element in document order; an element child
     // of a non-element node (an entity reference) is nobody's.
@@ -58,16 +57,18 @@ public:
 private:
     struct Record {
         DomNode node;
-        const std::wstring* name;  // the key of its entry
+        uint32_t name;  // its number in the names
         Element firstChild = kNoElement;
         Element nextSibling = kNoElement;
     };
-    struct Entry {
+    // How many elements carry a name, and the first of them.
+    struct Use {
         long count = 0;
         Element first = kNoElement;
     };
     struct Data {
-        std::unordered_map<std::wstring, Entry> entries;
+        NameTable names;
+        std::vector<Use> uses;  // by name number
         std::vector<Record> elements;
     };
     // The node list a walk is in: whose children they are (kNoElement for a
@@ -79,7 +80,7 @@ private:
         Element lastChild = kNoElement;
     };
 
-    Element Add(DomNode element, Level& level);
+    Element Add(DomNode element, std::wstring_view name, Level& level);
 
     std::shared_ptr<Data> m_data;
 };

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "loading/ElementIndex.h"
+#include "loading/SourceTable.h"
 #include "loading/XmlAccess.h"
 #include "model/EventModelTables.h"
 #include "model/LoadDiagnostics.h"
@@ -20,7 +21,7 @@ struct Project {
     DomDocument m_pDocument;
     ElementIndex m_elementIndex;  // of m_pDocument, replaced with it
     EventModelTables m_model;
-    std::map<std::wstring, int32_t> m_mapSourceCategories;
+    SourceTable m_mapSourceCategories;
     LoadDiagnostics m_loadDiagnostics;  // what the latest load's passes dropped
     std::wstring m_loadFailure;         // why the latest load failed, in English; empty after a success
 };

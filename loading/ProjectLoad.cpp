@@ -114,9 +114,9 @@ void BuildTables(Project& project) {
     BuildSourceCategories(project.m_elementIndex, project.m_projectMode, project.m_model.m_mapCategoryKeys,
                           project.m_mapSourceCategories);
     // Categories without sources, or sources without categories, answer nothing.
-    if (project.m_model.m_mapCategories.empty() || project.m_mapSourceCategories.empty()) {
+    if (project.m_model.m_mapCategories.empty() || project.m_mapSourceCategories.Empty()) {
         project.m_model.m_mapCategories.clear();
-        project.m_mapSourceCategories.clear();
+        project.m_mapSourceCategories.Clear();
     }
 }
 

@@ -134,7 +134,7 @@ void ModelBuilder::BuildProjectCategories(Element classElement, int32_t baseId) 
     m_tables.m_alarmTypes |= kAlarmTypeProject | kAlarmTypeDiagnosis;
 
     m_elements.ForEachChild(userAlarms, [&](Element element) {
-        const std::wstring& elementName = m_elements.Name(element);
+        const std::wstring elementName(m_elements.Name(element));
         const std::wstring project = ProjectName(elementName);
         const Element diagnosisElement = userDiagnosis == ElementIndex::kNoElement
                                              ? ElementIndex::kNoElement

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "eventserver/MessageIndex.h"
-#include "eventserver/SourceIndex.h"
 #include "tests/support/LateBinding.h"
 #include "tests/support/TestSupport.h"
 
@@ -209,38 +208,6 @@ TEST(MessageIndex, NamesOfMessageNumbers) {
         EXPECT_EQ(MessageNumberOfName(row.name, number), row.isNumber) << std::wstring(row.name).size();
         EXPECT_EQ(number, row.isNumber ? row.number : 7u);
     }
-}
-
-// The source index answers as the source table for every path the table
-// holds, and for none it does not, after loads that add to the table.
-TEST(SourceIndex, AnswersAsTheSourceTable) {
-    ProjectDirectory directory;
-    HRESULT hr = E_FAIL;
-    auto object = LoadLinkedProject(directory, ReadFile(SYNTHETIC_SMALL_PROJECT), &hr);
-    ASSERT_EQ(hr, S_OK);
-    directory.WriteProject(R"(<Root><CONDITIONAL><U7SQ/></CONDITIONAL><DEVICES><Extra/></DEVICES></Root>)");
-    ASSERT_EQ(ParseInto(object), S_OK);
-    const auto& table = object.m_mapSourceCategories;
-    ASSERT_GT(table.size(), 300u);
-    ASSERT_EQ(table.count(L"/Extra/U7SQ"), 1u);
-    SourceIndex index;
-    index.Rebuild(table);
-    std::vector<std::wstring> paths{L"", L"/", L"/PLC_00000", L"/PLC_00000/", L"/plc_00000/U7SQ", L"/Extra/U7SQ "};
-    for (const auto& [path, category] : table) {
-        paths.push_back(path);
-        paths.push_back(path.substr(0, path.size() - 1));
-        paths.push_back(path + L'\0');
-    }
-    for (const std::wstring& path : paths) {
-        const auto found = table.find(path);
-        const int32_t* indexed = index.Find(path);
-        ASSERT_EQ(indexed != nullptr, found != table.end()) << path.size();
-        if (indexed) {
-            EXPECT_EQ(*indexed, found->second);
-        }
-    }
-    index.Rebuild({});
-    EXPECT_FALSE(index.Find(L"/Extra/U7SQ"));
 }
 
 // Categories kept from an earlier document answer from that document, also

@@ -82,8 +82,8 @@ std::string Tables(const Project& project) {
     for (const auto& [id, a] : model.m_mapAttributes)
         out += "a " + std::to_string(id) + " " + Text(a.name) + " " + Text(a.description) + " " +
                std::to_string(a.valueType) + "\n";
-    for (const auto& [source, id] : project.m_mapSourceCategories)
-        out += "s " + Text(source) + " " + std::to_string(id) + "\n";
+    for (const auto& [source, id] : project.m_mapSourceCategories.Sorted())
+        out += "s " + Text(std::wstring(source)) + " " + std::to_string(id) + "\n";
     return out;
 }
 

@@ -213,7 +213,8 @@ TEST_P(HostileFile, AnswersEveryQueryWithDocumentedResults) {
         // where reading the file costs the platform long, the other files
         // cover it.
         options.bindByDisplayName = domSeconds < kSlowParseSeconds;
-        for (const auto& [source, category] : project.m_mapSourceCategories) options.extraSources.push_back(source);
+        for (const auto& [source, category] : project.m_mapSourceCategories.Sorted())
+            options.extraSources.emplace_back(source);
         transcript.Add("ParseXML " + std::to_string(loaded));
         result = RunEveryQuery(object.Get(), options, transcript);
         result.loadResult = loaded;

@@ -65,7 +65,7 @@ void PrintModelSummary() {
                 (model.m_alarmTypes & ALARM_TYPE_DIAGBUFFER) ? " diagnosis" : "");
     std::printf("Attributes: %zu definitions under %zu names\n", model.m_mapAttributes.size(),
                 model.m_mapAttributeKeys.size());
-    std::printf("Event source paths: %zu\n", project.m_mapSourceCategories.size());
+    std::printf("Event source paths: %zu\n", project.m_mapSourceCategories.Size());
 }
 
 void PrintCategories(IEventModel* b) {

@@ -40,10 +40,10 @@ RouteFacts RouteFactsOf(const Project& project, const std::wstring& device) {
 
 // The category events of the source get, or why they get none.
 std::string SourceCategoryText(const Project& project, const std::wstring& source) {
-    const auto found = project.m_mapSourceCategories.find(source);
-    if (found == project.m_mapSourceCategories.end()) return "(no category)";
-    const std::string id = std::to_string(found->second);
-    return project.m_model.m_mapCategories.count(found->second) ? id : id + " (no such category)";
+    const int32_t* found = project.m_mapSourceCategories.Find(source);
+    if (!found) return "(no category)";
+    const std::string id = std::to_string(*found);
+    return project.m_model.m_mapCategories.count(*found) ? id : id + " (no such category)";
 }
 
 // What a parameter's value means where the bare value does not say it.

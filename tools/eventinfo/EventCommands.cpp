@@ -206,9 +206,8 @@ Table Messages(Session& session, const std::string& target) {
     HRESULT hr = S_OK;
     if (!target.empty() && target[0] == '/') {
         hr = session.Get<IEventMessageIds>()->GetSourceMessageIds(Bstr(FromUtf8(target)).Get(), ids.Get());
-        const auto& sources = session.View().m_mapSourceCategories;
-        const auto found = sources.find(FromUtf8(target));
-        if (found != sources.end()) categoryId = found->second;
+        const int32_t* found = session.View().m_mapSourceCategories.Find(FromUtf8(target));
+        if (found) categoryId = *found;
     } else {
         categoryId = CategoryIdOf(session, target);
         hr = session.Get<IEventMessageIds>()->GetCategoryMessageIds(categoryId, ids.Get());
@@ -225,15 +224,14 @@ Report Resolve(Session& session, const CommandLine& line) {
     const std::string& typed = line.arguments[0];
     const std::string& sourceText = line.arguments[1];
     const std::wstring source = FromUtf8(sourceText);
-    const auto& sources = session.View().m_mapSourceCategories;
-    const auto found = sources.find(source);
-    if (found == sources.end())
+    const int32_t* found = session.View().m_mapSourceCategories.Find(source);
+    if (!found)
         throw Failure{kExitUsage, "no event source is named " + sourceText +
                                       "; sources are /DEVICE/U7SQ, /DEVICE/U7DIAG, /DEVICE/USERDIAG or "
                                       "/DEVICE/ and a TO's element (see eventinfo tos DEVICE)"};
-    const CategoryInfo* category = ModelCategory(session, found->second);
+    const CategoryInfo* category = ModelCategory(session, *found);
     if (!category) throw Failure{kExitUsage, "the category of " + sourceText + " is not in the model"};
-    CategoryMessages& messages = session.MessagesOf(found->second);
+    CategoryMessages& messages = session.MessagesOf(*found);
     const std::wstring message = MessageNameToResolve(session, typed, sourceText, *category, messages);
     EventInput input = EventParameters(line, message, *category, messages);
 

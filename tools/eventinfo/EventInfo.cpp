@@ -71,7 +71,7 @@ void AddDump(Session& session, Report& report) {
     report.push_back(std::move(attributes));
     report.push_back(std::move(messages));
     Table sources{"sources", {{"source"}, {"category", true}}, {}};
-    for (const auto& [path, id] : session.View().m_mapSourceCategories)
+    for (const auto& [path, id] : session.View().m_mapSourceCategories.Sorted())
         sources.AddRow({Utf8(path), std::to_string(id)});
     report.push_back(std::move(sources));
     report.push_back(Languages(session));

@@ -275,10 +275,10 @@ private:
     }
 
     void CheckCategories() {
-        if (m_project.m_model.m_mapCategories.empty() || m_project.m_mapSourceCategories.empty())
+        if (m_project.m_model.m_mapCategories.empty() || m_project.m_mapSourceCategories.Empty())
             m_findings.push_back(
                 LintFinding{"nothing-reachable", 0, "",
-                            m_project.m_mapSourceCategories.empty()
+                            m_project.m_mapSourceCategories.Empty()
                                 ? "no device event source maps to a category, so the component drops every category"
                                 : "no category was built, so the component drops every event source"});
         const auto messageAttributes = CategoryMessageAttributes();
