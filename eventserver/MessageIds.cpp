@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "loading/SourceCategories.h"
 #include "loading/ComValues.h"
 #include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
@@ -57,7 +58,7 @@ STDMETHODIMP EventInfoObj::GetCategoryMessageIds(LONG categoryId, VARIANT* messa
 
 STDMETHODIMP EventInfoObj::GetSourceMessageIds(BSTR sourcePath, VARIANT* messageIds) {
     return ComBoundary({__uuidof(IEventMessageIds), L"GetSourceMessageIds"}, [&] {
-        const int32_t* const source = m_project.m_mapSourceCategories.Find(BstrView(sourcePath));
+        const int32_t* const source = FindSourceCategory(m_project, BstrView(sourcePath));
         if (!source)
             Fail(E_INVALIDARG, L"the project has no event source '" + std::wstring(BstrView(sourcePath)) + L"'");
         return PutCategoryMessageIds(m_project.m_model, *source, messageIds);

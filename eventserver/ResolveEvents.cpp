@@ -13,6 +13,7 @@
 #include "eventserver/MessageIndex.h"
 #include "eventserver/MessageNumber.h"
 #include "eventserver/MessageTextNames.h"
+#include "loading/SourceCategories.h"
 #include "loading/TextConversion.h"
 #include "loading/XmlAccess.h"
 #include "model/ModelBuilder.h"
@@ -216,7 +217,7 @@ public:
         Trace trace(m_tracing, messageName, View(path));
         const uint32_t number = ParseMessageNumber(U16View(messageName));
 
-        const int32_t* const source = m_project.m_mapSourceCategories.Find(View(path));
+        const int32_t* const source = FindSourceCategory(m_project, View(path));
         if (!source) {
             out.results[k] = E_INVALIDARG;
             return;

@@ -2,9 +2,7 @@
 
 #include <functional>
 
-uint32_t NameTable::Hash(std::wstring_view name) {
-    return static_cast<uint32_t>(std::hash<std::wstring_view>()(name));
-}
+uint32_t NameTable::Hash(std::wstring_view name) { return static_cast<uint32_t>(std::hash<std::wstring_view>()(name)); }
 
 size_t NameTable::Probe(uint32_t hash, std::wstring_view name) const {
     const size_t mask = m_slots.size() - 1;

@@ -114,7 +114,7 @@ void BuildTables(Project& project) {
     BuildSourceCategories(project.m_elementIndex, project.m_projectMode, project.m_model.m_mapCategoryKeys,
                           project.m_mapSourceCategories);
     // Categories without sources, or sources without categories, answer nothing.
-    if (project.m_model.m_mapCategories.empty() || project.m_mapSourceCategories.Empty()) {
+    if (project.m_model.m_mapCategories.empty() || !HasSourceCategories(project)) {
         project.m_model.m_mapCategories.clear();
         project.m_mapSourceCategories.Clear();
     }
@@ -125,6 +125,9 @@ void BuildTables(Project& project) {
 std::optional<std::string> ProjectFileNamedByRegistry() { return ComposeProjectFilePath(ReadDataDirectory().path); }
 
 HRESULT LoadProject(const std::string& path, Project& project) {
+    // The TOs of earlier loads are asked for their types while their
+    // document and the key table are still those they were entered with.
+    project.m_mapSourceCategories.SettleAll(ToCategories(project));
     project.m_loadDiagnostics.clear();
     project.m_loadFailure.clear();
     project.m_pDocument.Reset();

@@ -5,22 +5,9 @@
 
 namespace {
 
-constexpr std::wstring_view kToTypePrefix = L"TOT";
-
-// The category keys of TO types by the type id that follows "TOT", found by
-// a TO's "TypeID" as it is read.
-std::map<std::wstring, int32_t, std::less<>> ToTypeCategories(const std::map<std::wstring, int32_t>& categoryKeys) {
-    std::map<std::wstring, int32_t, std::less<>> types;
-    for (const auto& [key, id] : categoryKeys) {
-        if (key.compare(0, kToTypePrefix.size(), kToTypePrefix) == 0)
-            types.emplace(key.substr(kToTypePrefix.size()), id);
-    }
-    return types;
-}
-
-// Inserts the path when the key names a category.
-template <class Keys, class Key>
-void InsertIfKnown(const Keys& categoryKeys, const Key& key, std::wstring_view path, SourceTable& sources) {
+// Enters the path when the key names a category.
+void InsertIfKnown(const std::map<std::wstring, int32_t>& categoryKeys, const std::wstring& key, std::wstring_view path,
+                   SourceTable& sources) {
     const auto found = categoryKeys.find(key);
     if (found != categoryKeys.end()) sources.Insert(path, found->second);
 }
@@ -54,8 +41,6 @@ HRESULT BuildSourceCategories(const ElementIndex& elements, bool projectMode,
     if (devices == ElementIndex::kNoElement) return E_FAIL;
     const bool diagnosisGroupPresent = elements.FindUnique(L"U7DIAG") != ElementIndex::kNoElement;
     const bool userAlarmGroupPresent = elements.FindUnique(L"U7SQ") != ElementIndex::kNoElement;
-    const auto toTypes = ToTypeCategories(categoryKeys);
-    const Bstr typeId(L"TypeID");
 
     elements.ForEachChild(devices, [&](ElementIndex::Element device) {
         SourcePath path(elements.Name(device));
@@ -70,9 +55,28 @@ HRESULT BuildSourceCategories(const ElementIndex& elements, bool projectMode,
         if (diagnosisGroupPresent) sourceCategories.Insert(path.Of(L"U7DIAG"), kDiagnosisCategoryId);
 
         elements.ForEachChild(device, [&](ElementIndex::Element child) {
-            InsertIfKnown(toTypes, GetAttributeText(elements.Node(child), typeId), path.Of(elements.Name(child)),
-                          sourceCategories);
+            sourceCategories.InsertCandidate(path.Of(elements.Name(child)), child);
         });
     });
     return S_OK;
+}
+
+SourceTable::CandidateCategory ToCategories(const Project& project) {
+    return [&elements = project.m_elementIndex, &keys = project.m_model.m_mapCategoryKeys](uint32_t to,
+                                                                                           int32_t& category) {
+        const auto found = keys.find(L"TOT" + GetAttributeText(elements.Node(to), L"TypeID"));
+        if (found == keys.end()) return false;
+        category = found->second;
+        return true;
+    };
+}
+
+const int32_t* FindSourceCategory(const Project& project, std::wstring_view path) {
+    return project.m_mapSourceCategories.Find(path, ToCategories(project));
+}
+
+bool HasSourceCategories(const Project& project) { return !project.m_mapSourceCategories.Empty(ToCategories(project)); }
+
+std::vector<std::pair<std::wstring_view, int32_t>> SourceCategoriesInOrder(const Project& project) {
+    return project.m_mapSourceCategories.Sorted(ToCategories(project));
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "loading/SourceCategories.h"
 #include "model/ModelBuilder.h"
 #include "tests/support/TestSupport.h"
 
@@ -257,15 +258,15 @@ TEST_F(ModelTables, ProjectsBeyondTheUserAlarmRange) {
     EXPECT_EQ(model.m_mapCategoryKeys.count(L"P33/USERDIAG"), 1u);
     EXPECT_EQ(CategoryOf(model, 0x200021).name, L"TOPOSAXIS");
     EXPECT_EQ(CategoryOf(model, 0x200021).description, L"Axes");
-    EXPECT_EQ(load.m_mapSourceCategories.ToMap().at(L"/Dev32/RT1"), 0x200021);
-    EXPECT_EQ(load.m_mapSourceCategories.ToMap().count(L"/Dev32/U7SQ"), 0u);
-    EXPECT_EQ(load.m_mapSourceCategories.ToMap().count(L"/Dev32/USERDIAG"), 1u);
+    EXPECT_EQ(SourceCategoryMap(load).at(L"/Dev32/RT1"), 0x200021);
+    EXPECT_EQ(SourceCategoryMap(load).count(L"/Dev32/U7SQ"), 0u);
+    EXPECT_EQ(SourceCategoryMap(load).count(L"/Dev32/USERDIAG"), 1u);
 }
 
 TEST_F(ModelTables, ProjectNamesOutsideTheAnsiCodePageStayApart) {
     const auto& load = Load(ProjectXml(u8"<U7SQ><Proj\u03A91/><Proj\u03A81/></U7SQ>", "",
                                        u8"<DA Project=\"\u03A91\"/><DB Project=\"\u03A81\"/>", " Proj=\"x\""));
-    const auto sources = load.m_mapSourceCategories.ToMap();
+    const auto sources = SourceCategoryMap(load);
     EXPECT_EQ(sources.at(L"/DA/U7SQ"), 0x200002);
     EXPECT_EQ(sources.at(L"/DB/U7SQ"), 0x200003);
 }
@@ -279,26 +280,26 @@ TEST_F(ModelTables, SourcePaths) {
         {L"/D1/U7SQ", 0x200001}, {L"/D1/U7DIAG", 0x100002}, {L"/D1/RT1", 0x200021},
         {L"/D2/U7SQ", 0x200001}, {L"/D2/U7DIAG", 0x100002},
     };
-    EXPECT_EQ(load.m_mapSourceCategories.ToMap(), expected);
+    EXPECT_EQ(SourceCategoryMap(load), expected);
 }
 
 TEST_F(ModelTables, GroupPathsNeedUniqueGroupsAnywhere) {
     const auto& load = Load(ProjectXml("<U7SQ/>", "<U7DIAG/>", "<D1/><D2><U7DIAG/></D2>"));
-    EXPECT_EQ(load.m_mapSourceCategories.ToMap().count(L"/D1/U7DIAG"), 0u);
-    EXPECT_EQ(load.m_mapSourceCategories.ToMap().count(L"/D1/U7SQ"), 1u);
+    EXPECT_EQ(SourceCategoryMap(load).count(L"/D1/U7DIAG"), 0u);
+    EXPECT_EQ(SourceCategoryMap(load).count(L"/D1/U7SQ"), 1u);
 }
 
 TEST_F(ModelTables, CustomTypeKeysAndLiteralTotMatch) {
     const auto& load = Load(ProjectXml("<TOTABC/><TOT/>", "", "<D1><RT1 TypeID=\"ABC\"/><RT2/></D1>"));
-    EXPECT_EQ(load.m_mapSourceCategories.ToMap().at(L"/D1/RT1"), kFirstNewConditional);
-    EXPECT_EQ(load.m_mapSourceCategories.ToMap().at(L"/D1/RT2"), kFirstNewConditional + 1);  // no TypeID: key "TOT"
+    EXPECT_EQ(SourceCategoryMap(load).at(L"/D1/RT1"), kFirstNewConditional);
+    EXPECT_EQ(SourceCategoryMap(load).at(L"/D1/RT2"), kFirstNewConditional + 1);  // no TypeID: key "TOT"
 }
 
 TEST_F(ModelTables, EmptyCategoriesOrSourcesClearBoth) {
-    EXPECT_TRUE(Load(ProjectXml("", "", "<D1><RT1/></D1>")).m_mapSourceCategories.Empty());  // no categories
+    EXPECT_FALSE(HasSourceCategories(Load(ProjectXml("", "", "<D1><RT1/></D1>"))));  // no categories
     const auto& noSources = Load(ProjectXml("<TOPOSAXIS/>", "", "<D1><RT1/></D1>"));
     EXPECT_TRUE(noSources.m_model.m_mapCategories.empty());
-    EXPECT_TRUE(noSources.m_mapSourceCategories.Empty());
+    EXPECT_FALSE(HasSourceCategories(noSources));
     EXPECT_FALSE(noSources.m_model.m_mapCategoryKeys.empty());  // keys stay
     const auto& twoDeviceLists =
         Load("<Root><CONDITIONAL><U7SQ/></CONDITIONAL><DEVICES><D1/></DEVICES><DEVICES/></Root>");
@@ -327,6 +328,6 @@ TEST_F(ModelTables, SecondLoadAddsAndKeepsFirstEntries) {
     EXPECT_EQ(model.m_mapCategoryKeys.at(L"Extra"), 0x100000 + 0x200029);
     EXPECT_EQ(model.m_mapAttributeKeys.at(L"Speed"), 27);
     EXPECT_EQ(model.m_mapAttributes.at(26).description, L"s");
-    EXPECT_EQ(object.m_mapSourceCategories.ToMap().count(L"/D0/U7SQ"), 1u);
-    EXPECT_EQ(object.m_mapSourceCategories.ToMap().count(L"/D9/U7SQ"), 1u);
+    EXPECT_EQ(SourceCategoryMap(object).count(L"/D0/U7SQ"), 1u);
+    EXPECT_EQ(SourceCategoryMap(object).count(L"/D9/U7SQ"), 1u);
 }

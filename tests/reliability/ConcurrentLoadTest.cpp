@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "loading/SourceCategories.h"
 #include "tests/reliability/HostileCorpus.h"
 #include "tests/reliability/ReliabilitySupport.h"
 #include "tests/support/LateBinding.h"
@@ -82,7 +83,7 @@ std::string Tables(const Project& project) {
     for (const auto& [id, a] : model.m_mapAttributes)
         out += "a " + std::to_string(id) + " " + Text(a.name) + " " + Text(a.description) + " " +
                std::to_string(a.valueType) + "\n";
-    for (const auto& [source, id] : project.m_mapSourceCategories.Sorted())
+    for (const auto& [source, id] : SourceCategoriesInOrder(project))
         out += "s " + Text(std::wstring(source)) + " " + std::to_string(id) + "\n";
     return out;
 }

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 
+#include "loading/SourceCategories.h"
 #include "loading/ComValues.h"
 #include "loading/ProjectFilePath.h"
 #include "loading/XmlAccess.h"
@@ -213,7 +214,7 @@ TEST_P(HostileFile, AnswersEveryQueryWithDocumentedResults) {
         // where reading the file costs the platform long, the other files
         // cover it.
         options.bindByDisplayName = domSeconds < kSlowParseSeconds;
-        for (const auto& [source, category] : project.m_mapSourceCategories.Sorted())
+        for (const auto& [source, category] : SourceCategoriesInOrder(project))
             options.extraSources.emplace_back(source);
         transcript.Add("ParseXML " + std::to_string(loaded));
         result = RunEveryQuery(object.Get(), options, transcript);

@@ -6,6 +6,7 @@
 #include "component/ComBoundary.h"
 #include "loading/ProjectFilePath.h"
 #include "loading/ProjectLoad.h"
+#include "loading/SourceCategories.h"
 
 namespace {
 
@@ -89,4 +90,10 @@ Project LoadLinkedProject(const ProjectDirectory& directory, const std::string& 
     const HRESULT hr = ParseInto(project);
     if (result) *result = hr;
     return project;
+}
+
+std::map<std::wstring, int32_t> SourceCategoryMap(const Project& project) {
+    std::map<std::wstring, int32_t> sources;
+    for (const auto& [path, category] : SourceCategoriesInOrder(project)) sources.emplace(path, category);
+    return sources;
 }

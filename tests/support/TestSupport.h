@@ -7,6 +7,8 @@
 #include <msxml2.h>
 #include <wrl/client.h>
 
+#include <cstdint>
+#include <map>
 #include <string>
 
 #include "IEventInfoServer.h"
@@ -73,6 +75,9 @@ HRESULT ParseInto(Project& project);
 
 // A project given as text, loaded as ParseXML loads it.
 Project LoadLinkedProject(const ProjectDirectory& directory, const std::string& xml, HRESULT* result = nullptr);
+
+// The project's event sources with their categories.
+std::map<std::wstring, int32_t> SourceCategoryMap(const Project& project);
 
 // An object of the component code linked into the test that holds a copy of
 // the project, for the tests that edit the tables before they query.

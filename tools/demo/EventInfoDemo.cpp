@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "loading/SourceCategories.h"
 #include "IEventInfoServer.h"
 #include "loading/ComValues.h"
 #include "component/ComBoundary.h"
@@ -65,7 +66,7 @@ void PrintModelSummary() {
                 (model.m_alarmTypes & ALARM_TYPE_DIAGBUFFER) ? " diagnosis" : "");
     std::printf("Attributes: %zu definitions under %zu names\n", model.m_mapAttributes.size(),
                 model.m_mapAttributeKeys.size());
-    std::printf("Event source paths: %zu\n", project.m_mapSourceCategories.Size());
+    std::printf("Event source paths: %zu\n", SourceCategoriesInOrder(project).size());
 }
 
 void PrintCategories(IEventModel* b) {

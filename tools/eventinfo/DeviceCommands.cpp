@@ -1,3 +1,4 @@
+#include "loading/SourceCategories.h"
 #include "tools/eventinfo/DeviceCommands.h"
 
 #include "deviceinfo/ConnectionParameterTables.h"
@@ -40,7 +41,7 @@ RouteFacts RouteFactsOf(const Project& project, const std::wstring& device) {
 
 // The category events of the source get, or why they get none.
 std::string SourceCategoryText(const Project& project, const std::wstring& source) {
-    const int32_t* found = project.m_mapSourceCategories.Find(source);
+    const int32_t* found = FindSourceCategory(project, source);
     if (!found) return "(no category)";
     const std::string id = std::to_string(*found);
     return project.m_model.m_mapCategories.count(*found) ? id : id + " (no such category)";

@@ -1,3 +1,4 @@
+#include "loading/SourceCategories.h"
 #include "tools/eventinfo/EventCommands.h"
 
 #include <cstdio>
@@ -206,7 +207,7 @@ Table Messages(Session& session, const std::string& target) {
     HRESULT hr = S_OK;
     if (!target.empty() && target[0] == '/') {
         hr = session.Get<IEventMessageIds>()->GetSourceMessageIds(Bstr(FromUtf8(target)).Get(), ids.Get());
-        const int32_t* found = session.View().m_mapSourceCategories.Find(FromUtf8(target));
+        const int32_t* found = FindSourceCategory(session.View(), FromUtf8(target));
         if (found) categoryId = *found;
     } else {
         categoryId = CategoryIdOf(session, target);
@@ -224,7 +225,7 @@ Report Resolve(Session& session, const CommandLine& line) {
     const std::string& typed = line.arguments[0];
     const std::string& sourceText = line.arguments[1];
     const std::wstring source = FromUtf8(sourceText);
-    const int32_t* found = session.View().m_mapSourceCategories.Find(source);
+    const int32_t* found = FindSourceCategory(session.View(), source);
     if (!found)
         throw Failure{kExitUsage, "no event source is named " + sourceText +
                                       "; sources are /DEVICE/U7SQ, /DEVICE/U7DIAG, /DEVICE/USERDIAG or "

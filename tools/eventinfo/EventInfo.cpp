@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "loading/SourceCategories.h"
 #include "ProjectVersion.h"
 #include "loading/TextConversion.h"
 #include "tools/eventinfo/CommandLine.h"
@@ -71,7 +72,7 @@ void AddDump(Session& session, Report& report) {
     report.push_back(std::move(attributes));
     report.push_back(std::move(messages));
     Table sources{"sources", {{"source"}, {"category", true}}, {}};
-    for (const auto& [path, id] : session.View().m_mapSourceCategories.Sorted())
+    for (const auto& [path, id] : SourceCategoriesInOrder(session.View()))
         sources.AddRow({Utf8(path), std::to_string(id)});
     report.push_back(std::move(sources));
     report.push_back(Languages(session));

@@ -1,3 +1,4 @@
+#include "loading/SourceCategories.h"
 #include "tools/eventinfo/Lint.h"
 
 #include <algorithm>
@@ -275,10 +276,10 @@ private:
     }
 
     void CheckCategories() {
-        if (m_project.m_model.m_mapCategories.empty() || m_project.m_mapSourceCategories.Empty())
+        if (m_project.m_model.m_mapCategories.empty() || !HasSourceCategories(m_project))
             m_findings.push_back(
                 LintFinding{"nothing-reachable", 0, "",
-                            m_project.m_mapSourceCategories.Empty()
+                            !HasSourceCategories(m_project)
                                 ? "no device event source maps to a category, so the component drops every category"
                                 : "no category was built, so the component drops every event source"});
         const auto messageAttributes = CategoryMessageAttributes();
