@@ -331,3 +331,20 @@ TEST_F(ModelTables, SecondLoadAddsAndKeepsFirstEntries) {
     EXPECT_EQ(SourceCategoryMap(object).count(L"/D0/U7SQ"), 1u);
     EXPECT_EQ(SourceCategoryMap(object).count(L"/D9/U7SQ"), 1u);
 }
+
+// A TO's type is read on first use, but from the document and the keys of
+// the load that entered it: a later load of another file, or a failed one,
+// does not change the answer.
+TEST_F(ModelTables, TypesOfEarlierLoadsAnswerFromTheirOwnDocument) {
+    const std::string axis = "<D1><RT1 TypeID=\"25A0AFB1-337A-11D3-8F3E-00105A2DC995\"/><RT2 TypeID=\"LATER\"/></D1>";
+    const auto& object = Load(ProjectXml("<U7SQ/><TOPOSAXIS/>", "", axis));
+    m_directory.WriteProject(ProjectXml(
+        "<U7SQ/><TOTLATER/>", "", "<D1><RT1 TypeID=\"LATER\"/><RT2 TypeID=\"LATER\"/><RT3 TypeID=\"LATER\"/></D1>"));
+    ASSERT_EQ(ParseInto(m_object), S_OK);
+    m_directory.WriteProject("<Broken");
+    ASSERT_EQ(ParseInto(m_object), E_INVALIDARG);
+    const auto sources = SourceCategoryMap(object);
+    EXPECT_EQ(sources.at(L"/D1/RT1"), 0x200021);
+    EXPECT_EQ(sources.at(L"/D1/RT2"), object.m_model.m_mapCategoryKeys.at(L"TOTLATER"));  // none in the first file
+    EXPECT_EQ(sources.at(L"/D1/RT3"), object.m_model.m_mapCategoryKeys.at(L"TOTLATER"));
+}
