@@ -51,10 +51,11 @@ struct RoutingOverride {
 
 // The device's routing block is its "RoutInfo" child, when it has one.
 struct DeviceElement {
-    std::wstring_view name;
+    const ElementIndex& elements;
+    ElementIndex::Element element;
     IXMLDOMNode* node;
     RoutingCache& routing;
-    IXMLDOMNode* RoutingBlock() const { return routing.Of(name, node); }
+    IXMLDOMNode* RoutingBlock() const { return routing.Of(elements, element); }
 };
 
 RoutingOverride EvaluateRoutingOverride(const ElementIndex& elements, const DeviceElement& device,
@@ -141,13 +142,13 @@ STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR* DevName, tagConfigParams Para
         if (!DevName || !ParamValue || !pError) Fail(E_POINTER, L"one of the arguments is a null pointer");
         if (!m_project.m_pDocument) ParseXML(nullptr);
         const ElementIndex& elements = m_project.m_elementIndex;
-        const DomNode device = FindElementNamed(elements, BstrView(*DevName));
-        if (!device) Fail(E_INVALIDARG, NoDevice(*DevName));
+        const ElementIndex::Element device = FindElementNumber(elements, BstrView(*DevName));
+        if (device == ElementIndex::kNoElement) Fail(E_INVALIDARG, NoDevice(*DevName));
         const ConnectionParam* param = FindConnectionParam(static_cast<int32_t>(ParamID));
         if (!param)
             Fail(E_INVALIDARG, L"the argument ParamID " + std::to_wstring(ParamID) + L" names no connection parameter");
 
-        const DeviceElement deviceElement{BstrView(*DevName), device.Get(), m_routing};
+        const DeviceElement deviceElement{elements, device, elements.Node(device), m_routing};
         RoutingOverride routing = GuardedRoutingOverride(elements, deviceElement, ParamID);
         if (routing.kind == RoutingOverride::Refused)
             Fail(E_INVALIDARG, L"the routing information of device '" + std::wstring(BstrView(*DevName)) +
@@ -156,7 +157,7 @@ STDMETHODIMP EventInfoObj::GetConnectionInfo(BSTR* DevName, tagConfigParams Para
         if (routing.kind == RoutingOverride::Value) {
             text = std::move(routing.text);
         } else {
-            text = GetConnectionAttribute(elements, device.Get(), ToWide(param->attribute));
+            text = GetConnectionAttribute(elements, deviceElement.node, ToWide(param->attribute));
             if (text.empty()) text = ToWide(param->defaultText);
         }
 

@@ -23,7 +23,11 @@
 namespace deviceinfo {
 
 // The only element of the loaded document whose tag name is exactly `name`;
-// null when there is none or several, or when the name is empty.
+// none when there is none or several, or when the name is empty.
+inline ElementIndex::Element FindElementNumber(const ElementIndex& elements, std::wstring_view name) {
+    return name.empty() ? ElementIndex::kNoElement : elements.FindUnique(name);
+}
+
 inline DomNode FindElementNamed(const ElementIndex& elements, std::wstring_view name) {
     return name.empty() ? nullptr : elements.FindUniqueElement(name);
 }
