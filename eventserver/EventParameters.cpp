@@ -69,19 +69,14 @@ std::optional<std::vector<uint8_t>> DiagnosisRecordBytes(const VARIANT& params) 
 // Formats a message text by the category's alarm type (1 user alarm, 2 TO
 // alarm, 4 diagnosis) and returns the formatter's result; `out` is written
 // only on 0. Other alarm types are not formatted: 0 with the text as it is.
-int32_t FormatEventText(int32_t alarmType, std::wstring_view text, const VARIANT& paramInfo, const VARIANT& params,
-                        std::wstring& out) {
-    const std::u16string input(text.begin(), text.end());
-    std::u16string formatted;
-    int32_t result = 0;
+int32_t FormatEventText(int32_t alarmType, std::u16string_view text, const VARIANT& paramInfo, const VARIANT& params,
+                        std::u16string& out) {
     switch (alarmType) {
-    case 1: result = FormatUserAlarmText(input, UserAlarmValueBytes(paramInfo, params), formatted); break;
-    case 2: result = FormatToAlarmText(input, ToAlarmParameterValues(params), formatted); break;
-    case 4: result = FormatDiagnosisText(input, DiagnosisRecordBytes(params), formatted); break;
-    default: formatted = input; break;
+    case 1: return FormatUserAlarmText(text, UserAlarmValueBytes(paramInfo, params), out);
+    case 2: return FormatToAlarmText(text, ToAlarmParameterValues(params), out);
+    case 4: return FormatDiagnosisText(text, DiagnosisRecordBytes(params), out);
+    default: out = text; return 0;
     }
-    if (result == 0) out.assign(formatted.begin(), formatted.end());
-    return result;
 }
 
 }  // namespace eventparams

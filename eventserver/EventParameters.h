@@ -130,7 +130,7 @@ private:
 // Formats an event's message text by its category's alarm type with the
 // event's paramInfo and params elements; 0 on success, when `out` holds the
 // formatted text, else the formatter's failure code (`out` unchanged).
-int32_t FormatEventText(int32_t alarmType, std::wstring_view text, const VARIANT& paramInfo, const VARIANT& params,
-                        std::wstring& out);
+int32_t FormatEventText(int32_t alarmType, std::u16string_view text, const VARIANT& paramInfo, const VARIANT& params,
+                        std::u16string& out);
 
 }  // namespace eventparams

@@ -146,6 +146,7 @@ int32_t FormatIntegers(const std::u16string& format, const Argument* arguments, 
 int32_t FormatToAlarmText(std::u16string_view text, const std::optional<std::vector<int32_t>>& paramValues,
                           std::u16string& out) {
     std::u16string format;
+    format.reserve(text.size());
     std::array<Argument, kMaxToPlaceholders> arguments{};
     arguments.fill(IntegerArgument(0));
     size_t found = 0;
@@ -179,6 +180,7 @@ int32_t FormatDiagnosisText(std::u16string_view text, const std::optional<std::v
     std::array<Argument, kMaxDiagnosisPlaceholders> arguments{};
     arguments.fill(IntegerArgument(0));
     std::u16string format;
+    format.reserve(text.size());
     size_t pos = 0;  // start of the text not yet taken over
     size_t taken = 0;
 

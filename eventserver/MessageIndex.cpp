@@ -1,11 +1,31 @@
 #include "eventserver/MessageIndex.h"
 
-const std::wstring& MessageElement::Text(std::wstring_view name) {
-    for (const auto& [readName, text] : m_texts) {
-        if (readName == name) return text;
+#include <new>
+
+uint32_t MessageIndex::NameNumber(std::wstring_view name) {
+    for (uint32_t number = 0; number < m_names.size(); ++number) {
+        if (m_names[number] == name) return number;
     }
-    std::wstring text = GetAttributeText(m_node, name);
-    return m_texts.emplace_back(std::wstring(name), std::move(text)).second;
+    m_names.emplace_back(name);
+    return static_cast<uint32_t>(m_names.size() - 1);
+}
+
+std::wstring_view MessageIndex::Text(Message& message, std::wstring_view name) {
+    const uint32_t nameNumber = NameNumber(name);
+    for (uint32_t k = 0; k < message.readCount; ++k) {
+        const Message::Read& read = message.reads[k];
+        if (read.name == nameNumber) return std::wstring_view(m_texts).substr(read.offset, read.length);
+    }
+    std::wstring text = GetAttributeText(message.node, name);
+    if (message.readCount == message.reads.size()) {
+        m_unkept = std::move(text);
+        return m_unkept;
+    }
+    if (m_texts.size() + text.size() >= UINT32_MAX) throw std::bad_alloc();  // beyond what a read can point at
+    const Message::Read read{nameNumber, static_cast<uint32_t>(m_texts.size()), static_cast<uint32_t>(text.size())};
+    m_texts += text;
+    message.reads[message.readCount++] = read;
+    return std::wstring_view(m_texts).substr(read.offset, read.length);
 }
 
 bool MessageNumberOfName(std::wstring_view name, uint32_t& number) {
@@ -22,19 +42,13 @@ bool MessageNumberOfName(std::wstring_view name, uint32_t& number) {
 
 MessageIndex::MessageIndex(const ElementIndex& elements, ElementIndex::Element categoryElement) : m_document(elements) {
     if (categoryElement == ElementIndex::kNoElement) return;
-    std::vector<uint32_t> numbers;
+    size_t children = 0;
+    elements.ForEachChild(categoryElement, [&](ElementIndex::Element) { ++children; });
+    m_messages = NumberTable<Message>(children);
     elements.ForEachChild(categoryElement, [&](ElementIndex::Element child) {
         uint32_t number = 0;
-        if (!MessageNumberOfName(elements.Name(child), number)) return;
-        numbers.push_back(number);
-        m_elements.emplace_back(elements.Node(child));
+        if (MessageNumberOfName(elements.Name(child), number)) m_messages.Add(number, Message{elements.Node(child)});
     });
-    m_numbers = NumberTable(numbers);
-}
-
-MessageElement* MessageIndex::Find(uint32_t number) {
-    const size_t position = m_numbers.Find(number);
-    return position == NumberTable::kNone ? nullptr : &m_elements[position];
 }
 
 MessageIndex& MessageCache::Of(int32_t categoryId, const ElementIndex& elements,

@@ -10,45 +10,54 @@
 #include <windows.h>
 #include <msxml2.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "eventserver/NumberTable.h"
 #include "loading/ElementIndex.h"
 #include "loading/XmlAccess.h"
 
-class MessageElement {
-public:
-    explicit MessageElement(IXMLDOMNode* node) : m_node(node) {}
-
-    // The attribute's text as a read by name gives it (attribute defaults
-    // of a DTD included); empty when the element lacks it.
-    const std::wstring& Text(std::wstring_view name);
-
-private:
-    IXMLDOMNode* m_node;  // kept by the index of its document
-    // Each name read on first use; an event reads two or three names, which
-    // a short list finds sooner than a table.
-    std::vector<std::pair<std::wstring, std::wstring>> m_texts;
-};
-
 class MessageIndex {
 public:
+    // A message element with the texts read of it so far, all in the slot
+    // its number picks: an event's message costs one miss of the processor's
+    // cache, and one for its text.
+    struct Message {
+        IXMLDOMNode* node = nullptr;  // kept by the index of its document
+        struct Read {
+            uint32_t name;  // its position in the index's names
+            uint32_t offset;
+            uint32_t length;
+        };
+        // An event reads two or three names of its message.
+        std::array<Read, 4> reads{};
+        uint32_t readCount = 0;
+    };
+
     MessageIndex() = default;  // of an element without children
     // The first child of each name "ID" + eight upper-case hexadecimal
     // digits, as a walk of the children finds it.
     MessageIndex(const ElementIndex& elements, ElementIndex::Element categoryElement);
 
-    MessageElement* Find(uint32_t number);
+    Message* Find(uint32_t number) { return m_messages.Find(number); }
+
+    // The attribute's text as a read by name gives it (attribute defaults
+    // of a DTD included); empty when the element lacks it. The view is
+    // valid until the next call.
+    std::wstring_view Text(Message& message, std::wstring_view name);
 
 private:
+    uint32_t NameNumber(std::wstring_view name);
+
     ElementIndex m_document;  // keeps the elements' nodes
-    std::vector<MessageElement> m_elements;
-    NumberTable m_numbers;  // positions in m_elements
+    NumberTable<Message> m_messages;
+    std::vector<std::wstring> m_names;  // the attribute names read, a few
+    std::wstring m_texts;               // the texts read, one after the other
+    std::wstring m_unkept;              // the latest text read beyond a message's room
 };
 
 // The number a message element's name stands for: "ID" + eight upper-case

@@ -84,19 +84,23 @@ struct LanguageNames {
     std::wstring own, primary;
 };
 
-// Message text of an event: the language's text, else the primary
-// language's, else the category's message attribute. The text stays the
-// message's until its next read.
-const std::wstring& MessageText(MessageElement& message, const LanguageNames& language, const CategoryInfo& category) {
-    const std::wstring* text = &message.Text(language.own);
-    if (text->empty()) text = &message.Text(language.primary);
-    if (text->empty() && !category.messageAttribute.empty()) text = &message.Text(category.messageAttribute);
-    return *text;
-}
+// An event's message element in its category's index.
+struct EventMessage {
+    MessageIndex& index;
+    MessageIndex::Message& message;
+    // Valid until the next read of a text.
+    std::wstring_view Text(std::wstring_view name) const { return index.Text(message, name); }
+};
 
-// The category's message element of a message number, or null.
-MessageElement* FindMessage(MessageCache& messages, int32_t categoryId, const CategoryInfo& category, uint32_t number) {
-    return messages.Of(categoryId, category.elements, category.element).Find(number);
+// Message text of an event: the language's text, else the primary
+// language's, else the category's message attribute; valid until the next
+// read of a text.
+std::wstring_view MessageText(const EventMessage& message, const LanguageNames& language,
+                              const CategoryInfo& category) {
+    std::wstring_view text = message.Text(language.own);
+    if (text.empty()) text = message.Text(language.primary);
+    if (text.empty() && !category.messageAttribute.empty()) text = message.Text(category.messageAttribute);
+    return text;
 }
 
 HRESULT CheckLanguage(const EventModelTables& model, LONG language) {
@@ -144,7 +148,7 @@ struct EventOutputData {
 // The texts of the selected attributes of one event's message element, in
 // the selection's order; the message text (-1) formatted with the event's
 // parameters when it has any. A failed formatting sets the event's result.
-SafeArray AttributeValues(MessageElement& message, const std::set<int32_t>& selection, const CategoryInfo& category,
+SafeArray AttributeValues(const EventMessage& message, const std::set<int32_t>& selection, const CategoryInfo& category,
                           const LanguageNames& language, const VARIANT& eventInfo, const VARIANT& eventParams,
                           Trace& trace, LONG& result, bool& formatFailed,
                           const std::map<int32_t, AttributeInfo>& attributes) {
@@ -154,15 +158,19 @@ SafeArray AttributeValues(MessageElement& message, const std::set<int32_t>& sele
     for (int32_t id : selection) {
         trace.AppendId(id);
         if (id == kMessageTextAttributeId) {
-            const std::wstring& text = MessageText(message, language, category);
+            const std::wstring_view text = MessageText(message, language, category);
             if (V_VT(&eventParams) & VT_ARRAY) {
                 trace.Append(kParametersTrace);
-                std::wstring formatted = text;
-                if (eventparams::FormatEventText(category.alarmType, text, eventInfo, eventParams, formatted) != 0) {
+                std::u16string formatted;
+                if (eventparams::FormatEventText(category.alarmType, U16View(text), eventInfo, eventParams,
+                                                 formatted) == 0) {
+                    values[j] = Bstr(WideView(formatted)).Detach();
+                } else {
+                    // The text stays as read.
                     result = E_INVALIDARG;
                     formatFailed = true;
+                    values[j] = Bstr(text).Detach();
                 }
-                values[j] = Bstr(formatted).Detach();
             } else {
                 values[j] = Bstr(text).Detach();
             }
@@ -246,14 +254,15 @@ public:
         if (!category.node) throw ComError(E_POINTER);
         SafeArray valueArray;
         try {
-            MessageElement* message = FindMessage(m_messages, found->first, category, number);
+            MessageIndex& messages = m_messages.Of(found->first, category.elements, category.element);
+            MessageIndex::Message* message = messages.Find(number);
             if (!message) {
                 out.results[k] = E_INVALIDARG;
                 return;
             }
-            valueArray = AttributeValues(*message, *selection, category, m_language, ElementOrEmpty(batch.infos, index),
-                                         ElementOrEmpty(batch.parameters, index), trace, out.results[k], m_formatFailed,
-                                         m_project.m_model.m_mapAttributes);
+            valueArray = AttributeValues(EventMessage{messages, *message}, *selection, category, m_language,
+                                         ElementOrEmpty(batch.infos, index), ElementOrEmpty(batch.parameters, index),
+                                         trace, out.results[k], m_formatFailed, m_project.m_model.m_mapAttributes);
         } catch (const ComError& error) {
             // The DOM failed on this event's elements: the event is refused,
             // the others of the batch are not.

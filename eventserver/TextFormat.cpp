@@ -308,6 +308,8 @@ void FormatFloating(Sink& sink, const FieldFormat& field, double value) {
 Outcome Format(std::u16string_view format, const Argument* args, size_t argCount, size_t maxChars,
                std::u16string& out) {
     std::u16string result;
+    // Room for the text and a few converted numbers, in one allocation.
+    result.reserve(std::min(maxChars, 2 * format.size() + 16));
     Sink sink(result, maxChars);
     size_t nextArgument = 0;
 

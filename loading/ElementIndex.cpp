@@ -36,13 +36,12 @@ ElementIndex ElementIndex::Build(IXMLDOMDocument* document) {
     return index;
 }
 
-ElementIndex::Element ElementIndex::Add(DomNode element, std::wstring_view name, Level& level) {
+ElementIndex::Element ElementIndex::Add(DomNode element, std::wstring_view tagName, Level& level) {
     auto& records = m_data->elements;
     const auto added = static_cast<Element>(records.size());
-    const uint32_t number = m_data->names.Intern(name);
-    if (number == m_data->uses.size()) m_data->uses.push_back(Use{0, added});
-    ++m_data->uses[number].count;
-    records.push_back(Record{std::move(element), number});
+    const Names::Entry name = m_data->names.Add(tagName);
+    records.push_back(Record{std::move(element), name.span});
+    if (name.value.count++ == 0) name.value.first = added;
     if (level.parent != kNoElement) {
         (level.lastChild == kNoElement ? records[level.parent].firstChild : records[level.lastChild].nextSibling) =
             added;
@@ -52,10 +51,8 @@ ElementIndex::Element ElementIndex::Add(DomNode element, std::wstring_view name,
 }
 
 ElementIndex::Element ElementIndex::FindUnique(std::wstring_view name) const {
-    const uint32_t number = m_data->names.Find(name);
-    if (number == NameTable::kNone) return kNoElement;
-    const Use& use = m_data->uses[number];
-    return use.count == 1 ? use.first : kNoElement;
+    const Use* use = m_data->names.Find(name);
+    return use && use->count == 1 ? use->first : kNoElement;
 }
 
 DomNode ElementIndex::FindUniqueElement(std::wstring_view name) const {

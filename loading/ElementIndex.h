@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "loading/NameTable.h"
+#include "loading/TextTable.h"
 #include "loading/XmlAccess.h"
 
 class ElementIndex {
@@ -55,20 +55,20 @@ public:
     }
 
 private:
-    struct Record {
-        DomNode node;
-        uint32_t name;  // its number in the names
-        Element firstChild = kNoElement;
-        Element nextSibling = kNoElement;
-    };
     // How many elements carry a name, and the first of them.
     struct Use {
         long count = 0;
         Element first = kNoElement;
     };
+    using Names = TextTable<Use>;
+    struct Record {
+        DomNode node;
+        Names::Span name;
+        Element firstChild = kNoElement;
+        Element nextSibling = kNoElement;
+    };
     struct Data {
-        NameTable names;
-        std::vector<Use> uses;  // by name number
+        Names names;
         std::vector<Record> elements;
     };
     // The node list a walk is in: whose children they are (kNoElement for a
@@ -80,7 +80,7 @@ private:
         Element lastChild = kNoElement;
     };
 
-    Element Add(DomNode element, std::wstring_view name, Level& level);
+    Element Add(DomNode element, std::wstring_view tagName, Level& level);
 
     std::shared_ptr<Data> m_data;
 };

@@ -2,21 +2,8 @@
 
 #include <algorithm>
 
-SourceTable::Entry& SourceTable::EntryOf(std::wstring_view path) {
-    // The entry goes first, so a failed allocation leaves no path without one.
-    m_entries.emplace_back();
-    uint32_t number = 0;
-    try {
-        number = m_paths.Intern(path);
-    } catch (...) {
-        m_entries.pop_back();
-        throw;
-    }
-    if (number + 1 != m_entries.size()) m_entries.pop_back();
-    return m_entries[number];
-}
-
-void SourceTable::Add(Entry& entry, Candidate candidate) {
+void SourceTable::Add(std::wstring_view path, Candidate candidate) {
+    Entry& entry = m_paths.Add(path).value;
     if (entry.state == State::Present) return;
     if (entry.state == State::Absent) entry = Entry();  // none of the earlier candidates named one
     if (entry.first == kNoCandidate && candidate.known) {
@@ -25,6 +12,7 @@ void SourceTable::Add(Entry& entry, Candidate candidate) {
         ++m_present;
         return;
     }
+    // A failed allocation leaves a path without candidates, which names none.
     const auto added = static_cast<uint32_t>(m_candidates.size());
     m_candidates.push_back(candidate);
     (entry.first == kNoCandidate ? entry.first : m_candidates[entry.last].next) = added;
@@ -32,11 +20,11 @@ void SourceTable::Add(Entry& entry, Candidate candidate) {
 }
 
 void SourceTable::Insert(std::wstring_view path, int32_t category) {
-    Add(EntryOf(path), Candidate{static_cast<uint32_t>(category), true});
+    Add(path, Candidate{static_cast<uint32_t>(category), true});
 }
 
 void SourceTable::InsertCandidate(std::wstring_view path, uint32_t candidate) {
-    Add(EntryOf(path), Candidate{candidate, false});
+    Add(path, Candidate{candidate, false});
 }
 
 void SourceTable::Settle(Entry& entry, const CandidateCategory& categoryOf) const {
@@ -54,31 +42,30 @@ void SourceTable::Settle(Entry& entry, const CandidateCategory& categoryOf) cons
 }
 
 const int32_t* SourceTable::Find(std::wstring_view path, const CandidateCategory& categoryOf) const {
-    const uint32_t number = m_paths.Find(path);
-    if (number == NameTable::kNone) return nullptr;
-    Entry& entry = m_entries[number];
-    Settle(entry, categoryOf);
-    return entry.state == State::Present ? &entry.category : nullptr;
+    Entry* entry = m_paths.Find(path);
+    if (!entry) return nullptr;
+    Settle(*entry, categoryOf);
+    return entry->state == State::Present ? &entry->category : nullptr;
 }
 
 bool SourceTable::Empty(const CandidateCategory& categoryOf) const {
-    for (size_t number = 0; m_present == 0 && number < m_entries.size(); ++number)
-        Settle(m_entries[number], categoryOf);
+    m_paths.ForEach([&](std::wstring_view, Entry& entry) {
+        if (m_present == 0) Settle(entry, categoryOf);
+    });
     return m_present == 0;
 }
 
 void SourceTable::SettleAll(const CandidateCategory& categoryOf) const {
-    for (Entry& entry : m_entries) Settle(entry, categoryOf);
+    m_paths.ForEach([&](std::wstring_view, Entry& entry) { Settle(entry, categoryOf); });
 }
 
 std::vector<std::pair<std::wstring_view, int32_t>> SourceTable::Sorted(const CandidateCategory& categoryOf) const {
     SettleAll(categoryOf);
     std::vector<std::pair<std::wstring_view, int32_t>> sources;
     sources.reserve(m_present);
-    for (uint32_t number = 0; number < m_entries.size(); ++number) {
-        if (m_entries[number].state == State::Present)
-            sources.emplace_back(m_paths.Text(number), m_entries[number].category);
-    }
+    m_paths.ForEach([&](std::wstring_view path, const Entry& entry) {
+        if (entry.state == State::Present) sources.emplace_back(path, entry.category);
+    });
     std::sort(sources.begin(), sources.end());
     return sources;
 }

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "loading/NameTable.h"
+#include "loading/TextTable.h"
 
 class SourceTable {
 public:
@@ -53,14 +53,12 @@ private:
         uint32_t next = kNoCandidate;
     };
 
-    Entry& EntryOf(std::wstring_view path);
-    void Add(Entry& entry, Candidate candidate);
+    void Add(std::wstring_view path, Candidate candidate);
     void Settle(Entry& entry, const CandidateCategory& categoryOf) const;
 
-    NameTable m_paths;
     // Settling fills in what the candidates always gave; the table's answers
     // do not change by it.
-    mutable std::vector<Entry> m_entries;  // by path number
+    mutable TextTable<Entry> m_paths;
     std::vector<Candidate> m_candidates;
     mutable size_t m_present = 0;  // entries settled with a category
 };

@@ -47,3 +47,6 @@ inline std::u16string_view U16View(std::wstring_view text) {
     return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
 }
 inline std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+inline std::wstring_view WideView(std::u16string_view text) {
+    return {reinterpret_cast<const wchar_t*>(text.data()), text.size()};
+}

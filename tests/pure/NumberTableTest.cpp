@@ -1,5 +1,6 @@
-// The number table finds each number at the position a search of the list
-// from its start finds it, and finds no number the list lacks.
+// The number table finds each number with the value entered first for it,
+// as a search of the list from its start finds it, and finds no number the
+// list lacks.
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,11 @@
 
 namespace {
 
+constexpr size_t kNone = SIZE_MAX;
+
 size_t SearchFromStart(const std::vector<uint32_t>& numbers, uint32_t number) {
     const auto found = std::find(numbers.begin(), numbers.end(), number);
-    return found == numbers.end() ? NumberTable::kNone : static_cast<size_t>(found - numbers.begin());
+    return found == numbers.end() ? kNone : static_cast<size_t>(found - numbers.begin());
 }
 
 }  // namespace
@@ -33,12 +36,15 @@ TEST(NumberTable, FindsAsTheSearchFromTheStart) {
     for (uint32_t& number : drawn) number = random() % 2000;
     lists.insert(lists.end(), {consecutive, strided, drawn});
     for (const auto& numbers : lists) {
-        const NumberTable table(numbers);
+        NumberTable<size_t> table(numbers.size());
+        for (size_t position = 0; position < numbers.size(); ++position) table.Add(numbers[position], position);
         std::vector<uint32_t> probes = numbers;
         for (const uint32_t number : numbers) probes.insert(probes.end(), {number + 1, number - 1, ~number});
         probes.insert(probes.end(), {0, 1, 0xFFFFFFFF, 0x80000000});
-        for (const uint32_t number : probes)
-            ASSERT_EQ(table.Find(number), SearchFromStart(numbers, number)) << number << " of " << numbers.size();
+        for (const uint32_t number : probes) {
+            const size_t* found = table.Find(number);
+            ASSERT_EQ(found ? *found : kNone, SearchFromStart(numbers, number)) << number << " of " << numbers.size();
+        }
     }
-    EXPECT_EQ(NumberTable().Find(0), NumberTable::kNone);
+    EXPECT_FALSE(NumberTable<size_t>().Find(0));
 }
