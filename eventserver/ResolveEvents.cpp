@@ -214,6 +214,15 @@ public:
           m_language(language),
           m_tracing(DebugOutputReceived()) {}
 
+    // The source table of a large plant is larger than the processor's
+    // cache: the lookups of the events a few places ahead are fetched while
+    // this one is resolved, the slot first and its text when it has come.
+    void PrefetchSources(const EventBatch& batch, int64_t index) const {
+        const SourceTable& sources = m_project.m_mapSourceCategories;
+        if (const BSTR* path = batch.paths.At(index + kSlotsAhead)) sources.PrefetchSlot(View(path));
+        if (const BSTR* path = batch.paths.At(index + kTextsAhead)) sources.PrefetchText(View(path));
+    }
+
     // Event `index` of the batch into position k of the outputs.
     void ResolveEvent(const EventBatch& batch, int64_t index, EventOutputData& out, ULONG k) {
         const std::wstring_view messageName = View(batch.names.At(index));
@@ -275,6 +284,9 @@ public:
         trace.Emit();
     }
 
+    static constexpr int64_t kSlotsAhead = 8;
+    static constexpr int64_t kTextsAhead = 4;
+
     // Whether the message text of an event could not be formatted.
     bool FormatFailed() const { return m_formatFailed; }
 
@@ -315,7 +327,10 @@ STDMETHODIMP EventInfoObj::ResolveEvents(LONG handle, LONG language, VARIANT mes
         BatchResolver resolver(m_project, m_subscriptions, m_messages, handle, language);
         {
             EventOutputData out(outputs);
-            for (ULONG k = 0; k < count; ++k) resolver.ResolveEvent(batch, int64_t(lowerBound) + k, out, k);
+            for (ULONG k = 0; k < count; ++k) {
+                resolver.PrefetchSources(batch, int64_t(lowerBound) + k);
+                resolver.ResolveEvent(batch, int64_t(lowerBound) + k, out, k);
+            }
         }
         PutArray(alarmTypes, VT_I4, std::move(outputs.alarmTypes));
         PutArray(categoryIds, VT_I4, std::move(outputs.categories));

@@ -30,6 +30,10 @@ public:
     // The category id of the path; null when none of its candidates names one.
     const int32_t* Find(std::wstring_view path, const CandidateCategory& categoryOf) const;
     bool Empty(const CandidateCategory& categoryOf) const;
+    // Readies the processor's cache for a lookup of the path soon: first
+    // its slot, a few lookups later its text.
+    void PrefetchSlot(std::wstring_view path) const { m_paths.PrefetchSlot(path); }
+    void PrefetchText(std::wstring_view path) const { m_paths.PrefetchText(path); }
     // Every path that has a category, with it, ordered by UTF-16 code units
     // (a shorter path first on a common prefix).
     std::vector<std::pair<std::wstring_view, int32_t>> Sorted(const CandidateCategory& categoryOf) const;

@@ -51,6 +51,18 @@ public:
     }
     Value* Find(std::wstring_view text) { return const_cast<Value*>(static_cast<const TextTable&>(*this).Find(text)); }
 
+    // Asks the processor to fetch what a lookup of the text will read, for a
+    // caller that knows its lookups ahead: the slot the text's hash picks
+    // and, once that slot has come, the text it points at.
+    void PrefetchSlot(std::wstring_view text) const {
+        if (!m_slots.empty()) __builtin_prefetch(&m_slots[Hash(text) & (m_slots.size() - 1)]);
+    }
+    void PrefetchText(std::wstring_view text) const {
+        if (m_slots.empty()) return;
+        const Slot& slot = m_slots[Hash(text) & (m_slots.size() - 1)];
+        if (!slot.Empty()) __builtin_prefetch(m_texts.data() + slot.span.offset);
+    }
+
     std::wstring_view Text(Span span) const { return std::wstring_view(m_texts).substr(span.offset, span.length); }
     size_t Size() const { return m_size; }
 
