@@ -17,12 +17,14 @@ std::wstring_view MessageIndex::Text(Message& message, std::wstring_view name) {
         if (read.name == nameNumber) return std::wstring_view(m_texts).substr(read.offset, read.length);
     }
     std::wstring text = GetAttributeText(message.node, name);
-    if (message.readCount == message.reads.size()) {
+    // A text beyond what a message keeps is read again each time.
+    if (message.readCount == message.reads.size() || text.size() > UINT16_MAX || nameNumber > UINT16_MAX) {
         m_unkept = std::move(text);
         return m_unkept;
     }
     if (m_texts.size() + text.size() >= UINT32_MAX) throw std::bad_alloc();  // beyond what a read can point at
-    const Message::Read read{nameNumber, static_cast<uint32_t>(m_texts.size()), static_cast<uint32_t>(text.size())};
+    const Message::Read read{static_cast<uint32_t>(m_texts.size()), static_cast<uint16_t>(text.size()),
+                             static_cast<uint16_t>(nameNumber)};
     m_texts += text;
     message.reads[message.readCount++] = read;
     return std::wstring_view(m_texts).substr(read.offset, read.length);
@@ -44,11 +46,17 @@ MessageIndex::MessageIndex(const ElementIndex& elements, ElementIndex::Element c
     if (categoryElement == ElementIndex::kNoElement) return;
     size_t children = 0;
     elements.ForEachChild(categoryElement, [&](ElementIndex::Element) { ++children; });
-    m_messages = NumberTable<Message>(children);
+    std::vector<uint32_t> numbers;
+    numbers.reserve(children);
+    m_messages.reserve(children);
     elements.ForEachChild(categoryElement, [&](ElementIndex::Element child) {
         uint32_t number = 0;
-        if (MessageNumberOfName(elements.Name(child), number)) m_messages.Add(number, Message{elements.Node(child)});
+        if (!MessageNumberOfName(elements.Name(child), number)) return;
+        numbers.push_back(number);
+        m_messages.push_back(Message{elements.Node(child)});
     });
+    m_positions = NumberTable<uint32_t>(numbers.size());
+    for (uint32_t position = 0; position < numbers.size(); ++position) m_positions.Add(numbers[position], position);
 }
 
 MessageIndex& MessageCache::Of(int32_t categoryId, const ElementIndex& elements,

@@ -23,15 +23,15 @@
 
 class MessageIndex {
 public:
-    // A message element with the texts read of it so far, all in the slot
-    // its number picks: an event's message costs one miss of the processor's
-    // cache, and one for its text.
+    // A message element with the texts read of it so far, in one place: an
+    // event's message costs a miss of the processor's cache for its number,
+    // one for the message and one for its text.
     struct Message {
         IXMLDOMNode* node = nullptr;  // kept by the index of its document
         struct Read {
-            uint32_t name;  // its position in the index's names
             uint32_t offset;
-            uint32_t length;
+            uint16_t length;
+            uint16_t name;  // its position in the index's names
         };
         // An event reads two or three names of its message.
         std::array<Read, 4> reads{};
@@ -43,7 +43,10 @@ public:
     // digits, as a walk of the children finds it.
     MessageIndex(const ElementIndex& elements, ElementIndex::Element categoryElement);
 
-    Message* Find(uint32_t number) { return m_messages.Find(number); }
+    Message* Find(uint32_t number) {
+        const uint32_t* position = m_positions.Find(number);
+        return position ? &m_messages[*position] : nullptr;
+    }
 
     // The attribute's text as a read by name gives it (attribute defaults
     // of a DTD included); empty when the element lacks it. The view is
@@ -54,7 +57,10 @@ private:
     uint32_t NameNumber(std::wstring_view name);
 
     ElementIndex m_document;  // keeps the elements' nodes
-    NumberTable<Message> m_messages;
+    // The messages in document order, built in one pass over the children,
+    // and their positions by number.
+    std::vector<Message> m_messages;
+    NumberTable<uint32_t> m_positions;
     std::vector<std::wstring> m_names;  // the attribute names read, a few
     std::wstring m_texts;               // the texts read, one after the other
     std::wstring m_unkept;              // the latest text read beyond a message's room

@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <utility>
 #include <vector>
 
 #include "eventserver/MessageIndex.h"
+#include "loading/SourceCategories.h"
 #include "tests/support/LateBinding.h"
 #include "tests/support/TestSupport.h"
 
@@ -86,6 +88,33 @@ void ExpectIndexMatchesWalk(const Project& object) {
     const DomNode root = DocumentRoot(object.m_pDocument.Get());
     const ElementIndex& index = object.m_elementIndex;
     ExpectChildrenMatchWalk(index, root.Get(), index.FindUnique(NodeName(root.Get())));
+}
+
+// The source table as a search of the document builds it, every TO's type
+// read at once: the element children of the only DEVICES element, each
+// with its groups and then its element children by "TOT" + their TypeID,
+// the first entry of a path kept.
+std::map<std::wstring, int32_t> SearchSourceCategories(const Project& project) {
+    IXMLDOMDocument* document = project.m_pDocument.Get();
+    std::map<std::wstring, int32_t> sources;
+    const DomNode devices = SearchUniqueElement(document, L"DEVICES");
+    if (!devices) return sources;
+    const bool userAlarms = SearchUniqueElement(document, L"U7SQ") != nullptr;
+    const bool diagnosis = SearchUniqueElement(document, L"U7DIAG") != nullptr;
+    const auto& keys = project.m_model.m_mapCategoryKeys;
+    ForEachChild(devices.Get(), [&](IXMLDOMNode* device) {
+        if (!IsElement(device)) return;
+        const std::wstring prefix = L"/" + NodeName(device) + L"/";
+        if (userAlarms) sources.emplace(prefix + L"U7SQ", 0x200001);
+        if (diagnosis) sources.emplace(prefix + L"U7DIAG", 0x100002);
+        ForEachChild(device, [&](IXMLDOMNode* to) {
+            if (!IsElement(to)) return;
+            const auto key = keys.find(L"TOT" + GetAttributeText(to, L"TypeID"));
+            if (key != keys.end()) sources.emplace(prefix + NodeName(to), key->second);
+        });
+    });
+    if (project.m_model.m_mapCategories.empty()) sources.clear();
+    return sources;
 }
 
 std::string ReadFile(const std::wstring& path) {
@@ -339,5 +368,33 @@ TEST(AttributeList, ListsWhatTheAttributeMapListsWithoutNamespaceDeclarations) {
             listed.emplace_back(name, std::move(value));
         });
         EXPECT_EQ(listed, ReadThroughTheMap(element.Get())) << markup.size();
+    }
+}
+
+// Sources whose TOs repeat, share a path with a group, have a type without a
+// category or none at all, on devices that repeat, beside comments; looked up
+// first in reverse order, then all at once.
+TEST(SourceTable, AnswersAsTheSearchOfTheDocument) {
+    const std::string tricky = R"(<Root><CONDITIONAL><U7SQ/><TOPOSAXIS/><TOTX/><TOT/></CONDITIONAL>
+        <SIMPLE><U7DIAG/></SIMPLE><DEVICES>
+        <D1><RT1 TypeID="Y"/><RT1 TypeID="X"/><!-- c --><RT1/><U7DIAG TypeID="X"/><RT2/></D1>
+        <D2><U7SQ TypeID="25A0AFB1-337A-11D3-8F3E-00105A2DC995"/><RT9 TypeID="Y"/></D2>
+        <D1><RT2 TypeID="X"/><RT3 TypeID="Y"/><RT3 TypeID="X"/></D1></DEVICES></Root>)";
+    for (const std::string& xml : {ReadFile(SYNTHETIC_SMALL_PROJECT), tricky}) {
+        ProjectDirectory directory;
+        HRESULT hr = E_FAIL;
+        auto object = LoadLinkedProject(directory, xml, &hr);
+        ASSERT_EQ(hr, S_OK);
+        const std::map<std::wstring, int32_t> searched = SearchSourceCategories(object);
+        ASSERT_FALSE(searched.empty());
+        std::vector<std::wstring> paths{L"/D1/RT4", L"/D2/RT1", L"/D3/U7SQ"};
+        for (const auto& [path, category] : searched) paths.push_back(path);
+        for (auto path = paths.rbegin(); path != paths.rend(); ++path) {
+            const auto found = searched.find(*path);
+            const int32_t* indexed = FindSourceCategory(object, *path);
+            ASSERT_EQ(indexed != nullptr, found != searched.end()) << std::string(path->begin(), path->end());
+            if (indexed) EXPECT_EQ(*indexed, found->second);
+        }
+        EXPECT_EQ(SourceCategoryMap(object), searched);
     }
 }
