@@ -223,6 +223,18 @@ public:
         if (const BSTR* path = batch.paths.At(index + kTextsAhead)) sources.PrefetchText(View(path));
     }
 
+    // The category id of an event's source, or null. A TO's type is read on
+    // the first lookup of its path; the DOM failing on it refuses this
+    // event, not the others of the batch.
+    const int32_t* SourceCategoryOf(std::wstring_view path) const {
+        try {
+            return FindSourceCategory(m_project, path);
+        } catch (const ComError& error) {
+            if (error.Code() == E_OUTOFMEMORY) throw;
+            return nullptr;
+        }
+    }
+
     // Event `index` of the batch into position k of the outputs.
     void ResolveEvent(const EventBatch& batch, int64_t index, EventOutputData& out, ULONG k) {
         const std::wstring_view messageName = View(batch.names.At(index));
@@ -234,7 +246,7 @@ public:
         Trace trace(m_tracing, messageName, View(path));
         const uint32_t number = ParseMessageNumber(U16View(messageName));
 
-        const int32_t* const source = FindSourceCategory(m_project, View(path));
+        const int32_t* const source = SourceCategoryOf(View(path));
         if (!source) {
             out.results[k] = E_INVALIDARG;
             return;
