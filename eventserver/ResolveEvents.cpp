@@ -296,13 +296,13 @@ public:
         trace.Emit();
     }
 
-    static constexpr int64_t kSlotsAhead = 8;
-    static constexpr int64_t kTextsAhead = 4;
-
     // Whether the message text of an event could not be formatted.
     bool FormatFailed() const { return m_formatFailed; }
 
 private:
+    static constexpr int64_t kSlotsAhead = 8;
+    static constexpr int64_t kTextsAhead = 4;
+
     const Project& m_project;
     const eventserver::SubscriptionTable& m_subscriptions;
     MessageCache& m_messages;

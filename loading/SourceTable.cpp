@@ -49,9 +49,11 @@ const int32_t* SourceTable::Find(std::wstring_view path, const CandidateCategory
 }
 
 bool SourceTable::Empty(const CandidateCategory& categoryOf) const {
-    m_paths.ForEach([&](std::wstring_view, Entry& entry) {
-        if (m_present == 0) Settle(entry, categoryOf);
-    });
+    // Paths are settled only until one has a category.
+    if (m_present == 0)
+        m_paths.ForEach([&](std::wstring_view, Entry& entry) {
+            if (m_present == 0) Settle(entry, categoryOf);
+        });
     return m_present == 0;
 }
 

@@ -25,22 +25,22 @@ public:
     struct Entry {
         Span span;
         Value& value;
-        bool added;
     };
 
-    // The text's entry, added with a default value when the table lacks it.
-    // A failed allocation leaves the table as it was.
+    // The text's entry, added with a default value when the table lacks it;
+    // valid until the next Add. A failed allocation leaves the table as it
+    // was.
     Entry Add(std::wstring_view text) {
         if (2 * (m_size + 1) > m_slots.size()) Grow();
         const uint32_t hash = Hash(text);
         Slot& slot = m_slots[Probe(hash, text)];
-        if (!slot.Empty()) return {slot.span, slot.value, false};
+        if (!slot.Empty()) return {slot.span, slot.value};
         if (m_texts.size() + text.size() >= kNoText) throw std::bad_alloc();  // beyond what a span can point at
         const Span span{static_cast<uint32_t>(m_texts.size()), static_cast<uint32_t>(text.size())};
         m_texts += text;
         slot = Slot{hash, span, Value()};
         ++m_size;
-        return {slot.span, slot.value, true};
+        return {slot.span, slot.value};
     }
 
     // The text's value, or null.
@@ -67,11 +67,6 @@ public:
     size_t Size() const { return m_size; }
 
     // Calls visit(text, value) for every entry, in no particular order.
-    template <class Visit>
-    void ForEach(Visit visit) const {
-        for (const Slot& slot : m_slots)
-            if (!slot.Empty()) visit(Text(slot.span), slot.value);
-    }
     template <class Visit>
     void ForEach(Visit visit) {
         for (Slot& slot : m_slots)

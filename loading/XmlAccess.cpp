@@ -104,11 +104,7 @@ std::wstring VariantText(Variant& value) {
 
 std::wstring GetAttributeText(IXMLDOMNode* node, std::wstring_view name) {
     if (!node) return {};
-    return GetAttributeText(node, Bstr(name));
-}
-
-std::wstring GetAttributeText(IXMLDOMNode* node, const Bstr& attributeName) {
-    if (!node) return {};
+    const Bstr attributeName(name);
     // An element answers in one call; other nodes through their attribute map.
     ComPtr<IXMLDOMElement> element;
     if (SUCCEEDED(node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(element.GetAddressOf()))) &&

@@ -39,8 +39,6 @@ std::wstring NodeValueText(IXMLDOMNode* node);
 // The attribute's value as text; empty when the node is null, has no
 // attribute map or lacks the attribute.
 std::wstring GetAttributeText(IXMLDOMNode* node, std::wstring_view name);
-// The same, for a name read many times.
-std::wstring GetAttributeText(IXMLDOMNode* node, const Bstr& name);
 
 // The root element, or null when the document holds none.
 DomNode DocumentRoot(IXMLDOMDocument* document);

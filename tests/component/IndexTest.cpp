@@ -393,7 +393,9 @@ TEST(SourceTable, AnswersAsTheSearchOfTheDocument) {
             const auto found = searched.find(*path);
             const int32_t* indexed = FindSourceCategory(object, *path);
             ASSERT_EQ(indexed != nullptr, found != searched.end()) << std::string(path->begin(), path->end());
-            if (indexed) EXPECT_EQ(*indexed, found->second);
+            if (indexed) {
+                EXPECT_EQ(*indexed, found->second);
+            }
         }
         EXPECT_EQ(SourceCategoryMap(object), searched);
     }

@@ -66,7 +66,9 @@ void ExpectSameAnswers(const SourceTable& table, const std::map<std::wstring, in
         const auto found = expected.find(path);
         const int32_t* indexed = table.Find(path, TypeCategory);
         ASSERT_EQ(indexed != nullptr, found != expected.end()) << path.size();
-        if (indexed) EXPECT_EQ(*indexed, found->second);
+        if (indexed) {
+            EXPECT_EQ(*indexed, found->second);
+        }
     }
     const auto sorted = table.Sorted(TypeCategory);
     EXPECT_EQ((std::map<std::wstring, int32_t>(sorted.begin(), sorted.end())), expected);
