@@ -1,5 +1,7 @@
 #include "loading/XmlAccess.h"
 
+#include "loading/DomClassObject.h"
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -12,9 +14,11 @@ std::wstring ToText(const Bstr& text) { return std::wstring(text.View()); }
 
 }  // namespace
 
+// The kept class object first; the registry's way when there is none.
 DomDocument CreateDomDocument() {
+    if (DomDocument document = dom_class_object::CreateDocument()) return document;
     CLSID clsid;
-    if (FAILED(CLSIDFromProgID(L"msxml2.domdocument", &clsid))) return nullptr;
+    if (FAILED(CLSIDFromProgID(kDomProgId, &clsid))) return nullptr;
     DomDocument document;
     if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IXMLDOMDocument, &document))) return nullptr;
     return document;
@@ -50,21 +54,33 @@ DomNode NextSibling(IXMLDOMNode* node) {
 
 namespace {
 
-bool IsNamespaceDeclaration(const std::wstring& name) { return name == L"xmlns" || name.compare(0, 6, L"xmlns:") == 0; }
+bool IsNamespaceDeclaration(std::wstring_view name) { return name == L"xmlns" || name.substr(0, 6) == L"xmlns:"; }
 
-// Appends the nodes of a node list or attribute map that are not namespace
-// declarations.
+// The attribute map finds an item by walking from its first; up to this many
+// that costs less than compiling the selection.
+constexpr long kFewAttributes = 32;
+
+// The nodes of a node list or attribute map that are not namespace
+// declarations; nothing, with the failure, when the list fails on one.
 template <class List>
-void AppendAttributes(List* list, std::vector<DomNode>& attributes) {
+HRESULT CollectAttributes(List* list, std::vector<DomNode>& attributes) {
     long count = 0;
-    ThrowIfFailed(list->get_length(&count));
-    attributes.reserve(static_cast<size_t>(count));
+    HRESULT hr = list->get_length(&count);
+    if (FAILED(hr)) return hr;
+    std::vector<DomNode> collected;
+    collected.reserve(static_cast<size_t>(count));
     for (long i = 0; i < count; ++i) {
         DomNode attribute;
-        ThrowIfFailed(list->get_item(i, &attribute));
-        Require(attribute.Get());
-        if (!IsNamespaceDeclaration(NodeName(attribute.Get()))) attributes.push_back(std::move(attribute));
+        hr = list->get_item(i, &attribute);
+        if (FAILED(hr)) return hr;
+        if (!attribute) return E_POINTER;
+        Bstr name;
+        hr = attribute->get_nodeName(name.Receive());
+        if (FAILED(hr)) return hr;
+        if (!IsNamespaceDeclaration(name.View())) collected.push_back(std::move(attribute));
     }
+    attributes = std::move(collected);
+    return S_OK;
 }
 
 }  // namespace
@@ -74,14 +90,17 @@ AttributeList::AttributeList(IXMLDOMNode* node) {
     ComPtr<IXMLDOMNamedNodeMap> map;
     ThrowIfFailed(node->get_attributes(&map));
     if (!map) return;
+    long count = 0;
+    ThrowIfFailed(map->get_length(&count));
+    if (count <= kFewAttributes && SUCCEEDED(CollectAttributes(map.Get(), m_attributes))) return;
     const Bstr everyAttribute(L"@*");
     ComPtr<IXMLDOMNodeList> selection;
     if (SUCCEEDED(node->selectNodes(everyAttribute.Get(), &selection)) && selection) {
-        AppendAttributes(selection.Get(), m_attributes);
+        ThrowIfFailed(CollectAttributes(selection.Get(), m_attributes));
         return;
     }
     // A DOM without the selection: the map, whose items such a DOM can name.
-    AppendAttributes(map.Get(), m_attributes);
+    ThrowIfFailed(CollectAttributes(map.Get(), m_attributes));
 }
 
 DomNode FindChildByName(IXMLDOMNode* parent, std::wstring_view name) {

@@ -19,8 +19,10 @@
 using DomNode = Microsoft::WRL::ComPtr<IXMLDOMNode>;
 using DomDocument = Microsoft::WRL::ComPtr<IXMLDOMDocument>;
 
-// A new, empty document of the platform's DOM service ("msxml2.domdocument"),
-// or null when the service cannot be created.
+inline constexpr wchar_t kDomProgId[] = L"msxml2.domdocument";
+
+// A new, empty document of the platform's DOM service (kDomProgId), or null
+// when the service cannot be created.
 DomDocument CreateDomDocument();
 
 std::wstring NodeName(IXMLDOMNode* node);
@@ -44,12 +46,14 @@ std::wstring GetAttributeText(IXMLDOMNode* node, std::wstring_view name);
 DomNode DocumentRoot(IXMLDOMDocument* document);
 
 // A node's attributes in document order, without namespace declarations,
-// which declare no attribute. They are read through the selection of "@*",
+// which declare no attribute. Many are read through the selection of "@*",
 // which lists exactly those and answers each item directly: the attribute
 // map finds an item by walking from its first (quadratic in their number:
-// minutes for 100,000), lists namespace declarations after the attributes,
-// and here fails on the item of a default namespace declaration. Neither
-// lists attribute defaults of a DTD, which a read by name sees.
+// minutes for 100,000). A few are read from the map, which costs less than
+// compiling the selection, unless it fails on an item, as it does here on a
+// default namespace declaration's; it lists namespace declarations after the
+// attributes. Neither lists attribute defaults of a DTD, which a read by
+// name sees.
 class AttributeList {
 public:
     explicit AttributeList(IXMLDOMNode* node);  // raises E_POINTER for null

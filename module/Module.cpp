@@ -7,6 +7,7 @@
 #include "component/ClassFactory.h"
 #include "component/ModuleState.h"
 #include "component/TypeInfoCache.h"
+#include "loading/DomClassObject.h"
 #include "module/Registration.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
@@ -16,6 +17,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     } else if (reason == DLL_PROCESS_DETACH && !reserved) {
         // Only on FreeLibrary: at process exit the runtime may be gone already.
         type_info_cache::Clear();
+        dom_class_object::Clear();
     }
     return TRUE;
 }

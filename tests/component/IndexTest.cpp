@@ -343,13 +343,15 @@ std::wstring ElementWithAttributes(int count, const std::wstring& every50th, con
 
 }  // namespace
 
-// Few and many attributes, with namespace declarations (which declare no
-// attribute) and prefixed names.
+// Few and many attributes (on both sides of what is read from the map), with
+// namespace declarations (which declare no attribute) and prefixed names.
 TEST(AttributeList, ListsWhatTheAttributeMapListsWithoutNamespaceDeclarations) {
     const std::wstring cases[] = {
         L"<e/>",
         L"<e b=\"2\" a=\"1\" c=\"\"/>",
         L"<e xmlns=\"urn:x\" b=\"2\" xmlns:p=\"urn:p\" p:a=\"1\"/>",
+        L"<e xmlns:p=\"urn:p\" p:a=\"1\" b=\"2\" xmlns:q=\"urn:q\"/>",
+        ElementWithAttributes(32, L"z"),
         ElementWithAttributes(129, L"z"),
         ElementWithAttributes(300, L"xmlns:p"),
         ElementWithAttributes(300, L"p:n", L"xmlns:p=\"urn:p\" "),
