@@ -32,7 +32,9 @@ ComPtr<IClassFactory> Kept() {
 DomDocument CreateDocument() {
     const ComPtr<IClassFactory> factory = Kept();
     DomDocument document;
-    if (!factory || FAILED(factory->CreateInstance(nullptr, IID_IXMLDOMDocument, reinterpret_cast<void**>(document.GetAddressOf())))) return nullptr;
+    if (!factory || FAILED(factory->CreateInstance(nullptr, IID_IXMLDOMDocument,
+                                                   reinterpret_cast<void**>(document.GetAddressOf()))))
+        return nullptr;
     return document;
 }
 

@@ -106,7 +106,8 @@ DomDocument CreateClientDomDocument() {
     CLSID clsid{};
     DomDocument document;
     if (FAILED(CLSIDFromProgID(kDomProgId, &clsid)) ||
-        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument, reinterpret_cast<void**>(document.GetAddressOf()))))
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
+                                reinterpret_cast<void**>(document.GetAddressOf()))))
         return nullptr;
     document->put_async(VARIANT_FALSE);
     document->put_resolveExternals(VARIANT_FALSE);
