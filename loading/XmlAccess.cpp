@@ -14,9 +14,12 @@ std::wstring ToText(const Bstr& text) { return std::wstring(text.View()); }
 
 }  // namespace
 
-// The kept class object first; the registry's way when there is none.
 DomDocument CreateDomDocument() {
     if (DomDocument document = dom_class_object::CreateDocument()) return document;
+    return CreateDomDocumentThroughRegistry();
+}
+
+DomDocument CreateDomDocumentThroughRegistry() {
     CLSID clsid;
     if (FAILED(CLSIDFromProgID(kDomProgId, &clsid))) return nullptr;
     DomDocument document;

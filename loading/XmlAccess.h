@@ -22,8 +22,13 @@ using DomDocument = Microsoft::WRL::ComPtr<IXMLDOMDocument>;
 inline constexpr wchar_t kDomProgId[] = L"msxml2.domdocument";
 
 // A new, empty document of the platform's DOM service (kDomProgId), or null
-// when the service cannot be created.
+// when the service cannot be created: from the kept class object, else as
+// the next function creates it.
 DomDocument CreateDomDocument();
+
+// A document created as a client of the DOM creates one: the class looked
+// up in the registry, each time.
+DomDocument CreateDomDocumentThroughRegistry();
 
 std::wstring NodeName(IXMLDOMNode* node);
 bool IsElement(IXMLDOMNode* node);

@@ -100,15 +100,11 @@ void SetDataPath(const std::wstring& base) {
     RegCloseKey(key);
 }
 
-// A document created as a client of the DOM creates one: through the
-// registry, each time. The component keeps the DOM's class object instead.
+// The reference documents are created as a client of the DOM creates them;
+// the component keeps the DOM's class object instead.
 DomDocument CreateClientDomDocument() {
-    CLSID clsid{};
-    DomDocument document;
-    if (FAILED(CLSIDFromProgID(kDomProgId, &clsid)) ||
-        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
-                                reinterpret_cast<void**>(document.GetAddressOf()))))
-        return nullptr;
+    DomDocument document = CreateDomDocumentThroughRegistry();
+    if (!document) return nullptr;
     document->put_async(VARIANT_FALSE);
     document->put_resolveExternals(VARIANT_FALSE);
     return document;
