@@ -23,6 +23,19 @@ wine64() {
     if [ -x /usr/lib/wine/wine64 ]; then /usr/lib/wine/wine64 "$@"; else wine "$@"; fi
 }
 
+# A mirror in the middle of a sync fails an update for a while; the update is
+# tried again, and after the last try the install goes on with the lists that
+# did arrive (it fails by itself if a package is not in them).
+update_package_lists() {
+    local attempt
+    for attempt in 1 2 3 4; do
+        "$@" apt-get update -qq && return 0
+        log "updating the package lists failed (attempt $attempt)"
+        [ "$attempt" -eq 4 ] || sleep $((attempt * 15))
+    done
+    return 0
+}
+
 # The required packages and those given, for example wine32:i386 (which needs
 # the i386 architecture added first).
 install_missing_packages() {
@@ -37,9 +50,15 @@ install_missing_packages() {
         if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
             $sudo dpkg --add-architecture i386
         fi
-        $sudo apt-get update -qq
+        update_package_lists $sudo
         DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
     fi
+}
+
+# Packages the commands can do without, for example wine32:i386 for running
+# the 32-bit tests: a failed install is reported and the command goes on.
+install_optional_packages() {
+    (install_missing_packages "$@") || log "could not install $*; going on without"
 }
 
 # configure [DIR [ARCH]]: configures DIR (default $BUILD_DIR) for ARCH,

@@ -5,7 +5,8 @@
 # 32-bit build is still built, so that its compile errors show.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-install_missing_packages wine32:i386
+install_missing_packages
+install_optional_packages wine32:i386
 configure_and_build "$BUILD_DIR" x86_64
 configure_and_build "$BUILD_DIR_32" i686
 probe_32bit
