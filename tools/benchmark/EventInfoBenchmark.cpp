@@ -16,13 +16,15 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
-#include <tuple>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "IEventInfoServer.h"
@@ -225,6 +227,18 @@ void CallParameter(IUMCInfo* info, BSTR device, LONG id) {
     info->GetConnectionInfo(&device, static_cast<tagConfigParams>(id), value.Get(), &error);
 }
 
+// One call for the TOs of a device.
+void CallTos(IUMCInfo* info, BSTR device) {
+    Variant toNames, addresses;
+    tagIUMCErrors error{};
+    info->GetTOs(device, toNames.Get(), addresses.Get(), &error);
+}
+
+// The first, middle and last of `count` devices by position.
+std::vector<std::pair<const char*, size_t>> DevicePositions(size_t count) {
+    return {{"first", 0}, {"middle", count / 2}, {"last", count - 1}};
+}
+
 // A one-dimensional VT_ARRAY|VT_BSTR VARIANT's texts.
 std::vector<std::wstring> Texts(const Variant& value) {
     std::vector<std::wstring> out;
@@ -420,7 +434,7 @@ public:
         SetDataPath(m_base);
         const std::string bytes = ReadBytes(m_file);
         m_report.Add(m_size, "project file size", Number(bytes.size() / 1048576.0, " MB"));
-        const int loadRuns = bytes.size() > 20'000'000 ? 3 : 7;
+        const int loadRuns = bytes.size() > 20'000'000 ? 5 : 7;
         Loads(bytes, loadRuns);
         Memory(bytes);
         ComPtr<IUnknown> object = CreateLoadedComponent();
@@ -429,7 +443,7 @@ public:
             return;
         }
         const ProjectEvents events(object.Get());
-        FirstEvents(object.Get(), events);
+        FirstEvents(object.Get(), events, loadRuns);
         DeviceQueries(object.Get(), bytes);
         ParameterCosts(object.Get());
         CategoryQueries(object.Get());
@@ -440,19 +454,28 @@ public:
 
 private:
     void Loads(const std::string& bytes, int runs) {
-        // The two loads take turns, so that a change in the machine's load
-        // meets both alike; each loads into a fresh object created, and
+        // The loads take turns, so that a change in the machine's load meets
+        // them alike, and each run starts with another of them: the first
+        // after a release of a whole tree finds the heap in another state
+        // than the next. Each loads into a fresh object created, and
         // released, outside the timed call.
         std::vector<double> domTimes, parseAloneTimes, parseTimes;
-        for (int run = 0; run < runs; ++run) {
-            DomDocument document;
-            domTimes.push_back(TimeOf([&] { document = LoadDomFromBytes(bytes); }));
-            document = CreateClientDomDocument();
-            parseAloneTimes.push_back(TimeOf([&] { LoadBytes(document.Get(), bytes); }));
-            document.Reset();
-            const ComPtr<IEventInfoInit> object = CreateComponent();
-            parseTimes.push_back(TimeOf([&] { object->ParseXML(nullptr); }));
-        }
+        const std::function<void()> loads[] = {
+            [&] {
+                DomDocument document;
+                domTimes.push_back(TimeOf([&] { document = LoadDomFromBytes(bytes); }));
+            },
+            [&] {
+                const DomDocument document = CreateClientDomDocument();
+                parseAloneTimes.push_back(TimeOf([&] { LoadBytes(document.Get(), bytes); }));
+            },
+            [&] {
+                const ComPtr<IEventInfoInit> object = CreateComponent();
+                parseTimes.push_back(TimeOf([&] { object->ParseXML(nullptr); }));
+            },
+        };
+        const int kinds = static_cast<int>(std::size(loads));
+        for (int run = 0; run < runs * kinds; ++run) loads[(run + run / kinds) % kinds]();
         const double dom = MedianOf(domTimes);
         const double parseAlone = MedianOf(parseAloneTimes);
         const double parse = MedianOf(parseTimes);
@@ -510,21 +533,11 @@ private:
             20);
         m_report.Add(m_size, "whole-document getElementsByTagName (reference)", Milli(search));
 
-        const std::pair<const char*, size_t> positions[] = {
-            {"first", 0}, {"middle", names.size() / 2}, {"last", names.size() - 1}};
-        for (const auto& [where, index] : positions) {
+        for (const auto& [where, index] : DevicePositions(names.size())) {
             Bstr name(names[index]);
-            const double tos = MedianPerCall(
-                [&] {
-                    Variant toNames, addresses;
-                    tagIUMCErrors error{};
-                    info->GetTOs(name.Get(), toNames.Get(), addresses.Get(), &error);
-                },
-                100);
+            const double tos = MedianPerCall([&] { CallTos(info.Get(), name.Get()); }, 100);
             const double connection =
                 MedianPerCall([&] { CallParameter(info.Get(), name.Get(), CONFIG_TIMEOUT); }, 100);
-            m_report.Keep(m_size, std::string("tos ") + where, tos);
-            m_report.Keep(m_size, std::string("connection ") + where, connection);
             m_report.Keep(m_size, std::string("tos search ") + where, tos / search);
             m_report.Keep(m_size, std::string("connection search ") + where, connection / search);
             m_report.Add(m_size, std::string("GetTOs, ") + where + " device", Micro(tos),
@@ -655,26 +668,42 @@ private:
     // The first event of each category of the benchmark sources, on an
     // object that has answered nothing else yet: what the first use of a
     // category costs.
-    void FirstEvents(IUnknown* object, const ProjectEvents& events) {
+    // The first event of a category builds the category's message index,
+    // once per load: each sample follows a load of its own, and the median
+    // is shown. The small category goes first, so that the check for a
+    // debug-output listener (made at most every 100 ms) falls to it.
+    void FirstEvents(IUnknown* object, const ProjectEvents& events, int loads) {
         ComPtr<IEventModel> b;
+        ComPtr<IEventInfoInit> init;
         object->QueryInterface(IID_PPV_ARGS(&b));
-        const LONG handle = events.SubscribeAll(b.Get());
-        for (const BenchCategory& category : {BenchCategory{10000, 2}, BenchCategory{100, 0}}) {
-            wchar_t source[64];
-            std::swprintf(source, 64, L"/PLC_%05d/RT%d", category.toIndex, category.toIndex + 1);
-            const EventBatch batch(std::vector<ProjectEvents::Event>{{L"TO_ALARM1", source, true}});
-            const auto start = Clock::now();
-            batch.Resolve(b.Get(), handle);
-            const double seconds = Seconds(start);
-            const size_t messages = events.MessageCount(batch.categoryOfFirst);
-            if (messages != static_cast<size_t>(category.messages)) continue;  // this size has no such category
-            char what[96];
-            std::snprintf(what, sizeof what, "ResolveEvents, first event of a category of %d messages",
-                          category.messages);
-            m_report.Add(m_size, what, Milli(seconds), category.messages == 10000 ? "target <= 1 ms on L" : "");
-            m_report.Keep(m_size, "first event " + std::to_string(category.messages), seconds);
+        object->QueryInterface(IID_PPV_ARGS(&init));
+        const BenchCategory categories[] = {{100, 0}, {10000, 2}};
+        std::map<int, std::vector<double>> times;
+        for (int load = 0; load < loads; ++load) {
+            if (load > 0) init->ParseXML(nullptr);
+            const LONG handle = events.SubscribeAll(b.Get());
+            for (const BenchCategory& category : categories) {
+                wchar_t source[64];
+                std::swprintf(source, 64, L"/PLC_%05d/RT%d", category.toIndex, category.toIndex + 1);
+                const EventBatch batch(std::vector<ProjectEvents::Event>{{L"TO_ALARM1", source, true}});
+                const auto start = Clock::now();
+                batch.Resolve(b.Get(), handle);
+                const double seconds = Seconds(start);
+                // A size without such a category gets no figure.
+                if (events.MessageCount(batch.categoryOfFirst) == static_cast<size_t>(category.messages))
+                    times[category.messages].push_back(seconds);
+            }
+            b->DeleteSubscription(handle);
         }
-        b->DeleteSubscription(handle);
+        for (const auto& [messages, samples] : times) {
+            char what[96];
+            std::snprintf(what, sizeof what, "ResolveEvents, first event of a category of %d messages", messages);
+            const double seconds = MedianOf(samples);
+            m_report.Add(m_size, what, Milli(seconds),
+                         (messages == 10000 ? "target <= 1 ms on L; " : "") + std::string("median of ") +
+                             std::to_string(samples.size()) + " loads");
+            m_report.Keep(m_size, "first event " + std::to_string(messages), seconds);
+        }
     }
 
     // Every connection parameter of an unrouted and a routed device.
@@ -785,36 +814,50 @@ private:
     Report& m_report;
 };
 
-// Every connection parameter of an unrouted and a routed device on two
-// projects that differ only in their TOs per device, the calls of both
-// taking turns so that a change in the machine's load meets both alike; a
-// sample is 20 calls, many times the clock's step.
-void CompareParameterCosts(Report& report, const std::wstring& fewTos, const std::wstring& manyTos) {
+// Median seconds per call of two calls, timed taking turns so that a change
+// in the machine's load meets both alike; a sample is 20 calls, many times
+// the clock's step.
+std::pair<double, double> TakingTurns(const std::function<void()>& first, const std::function<void()>& second) {
+    std::vector<double> firstTimes, secondTimes;
+    for (int sample = 0; sample < 50; ++sample) {
+        for (auto [call, times] : {std::make_pair(&first, &firstTimes), std::make_pair(&second, &secondTimes)}) {
+            times->push_back(TimeOf([&] {
+                                 for (int i = 0; i < kCallsPerSample; ++i) (*call)();
+                             }) /
+                             kCallsPerSample);
+        }
+    }
+    return {MedianOf(std::move(firstTimes)), MedianOf(std::move(secondTimes))};
+}
+
+// The device interface of a loaded component for each project base, or
+// nothing when one does not load.
+std::vector<ComPtr<IUMCInfo>> LoadedInfos(std::initializer_list<std::wstring> bases) {
     std::vector<ComPtr<IUMCInfo>> infos;
-    for (const std::wstring& base : {fewTos, manyTos}) {
+    for (const std::wstring& base : bases) {
         SetDataPath(base);
         ComPtr<IUnknown> object = CreateLoadedComponent();
-        if (!object) return;
+        if (!object) return {};
         infos.emplace_back();
         object.As(&infos.back());
     }
+    return infos;
+}
+
+// Every connection parameter of an unrouted and a routed device on two
+// projects that differ only in their TOs per device, the calls of both
+// taking turns.
+void CompareParameterCosts(Report& report, const std::wstring& fewTos, const std::wstring& manyTos) {
+    const std::vector<ComPtr<IUMCInfo>> infos = LoadedInfos({fewTos, manyTos});
+    if (infos.empty()) return;
     for (const wchar_t* device : {L"PLC_00000", L"PLC_00007"}) {
         const Bstr name(device);
         double farthest = 1;
         LONG farthestId = 0;
         for (LONG id = CONFIG_BAUDRATE; id <= CONFIG_REMNSAP; ++id) {
-            std::vector<double> few, many;
-            for (int sample = 0; sample < 50; ++sample) {
-                for (auto* times : {&few, &many}) {
-                    IUMCInfo* info = (times == &few ? infos[0] : infos[1]).Get();
-                    times->push_back(TimeOf([&] {
-                                         for (int call = 0; call < kCallsPerSample; ++call)
-                                             CallParameter(info, name.Get(), id);
-                                     }) /
-                                     kCallsPerSample);
-                }
-            }
-            const double ratio = MedianOf(many) / MedianOf(few);
+            const auto [few, many] = TakingTurns([&] { CallParameter(infos[0].Get(), name.Get(), id); },
+                                                 [&] { CallParameter(infos[1].Get(), name.Get(), id); });
+            const double ratio = many / few;
             report.Keep("T36/T6", "parameter " + Narrow(device) + " " + std::to_string(id), ratio);
             if (std::max(ratio, 1 / ratio) > farthest) {
                 farthest = std::max(ratio, 1 / ratio);
@@ -823,6 +866,28 @@ void CompareParameterCosts(Report& report, const std::wstring& fewTos, const std
         }
         report.Add("T36", "GetConnectionInfo of " + Narrow(device) + ", the parameter farthest from T6's cost",
                    Number(farthest, "x"), "parameter " + std::to_string(farthestId) + ", calls taking turns with T6");
+    }
+}
+
+// GetTOs and GetConnectionInfo of the first, middle and last device of a
+// small and a large project, the calls of both taking turns.
+void CompareDeviceQueries(Report& report, const std::wstring& small, const std::wstring& large) {
+    const std::vector<ComPtr<IUMCInfo>> infos = LoadedInfos({small, large});
+    if (infos.empty()) return;
+    const std::vector<std::wstring> smallNames = DeviceNames(infos[0].Get()), largeNames = DeviceNames(infos[1].Get());
+    if (smallNames.empty() || largeNames.empty()) return;
+    const auto smallPositions = DevicePositions(smallNames.size()), largePositions = DevicePositions(largeNames.size());
+    for (size_t position = 0; position < smallPositions.size(); ++position) {
+        const char* where = smallPositions[position].first;
+        const Bstr smallName(smallNames[smallPositions[position].second]);
+        const Bstr largeName(largeNames[largePositions[position].second]);
+        const auto [smallTos, largeTos] = TakingTurns([&] { CallTos(infos[0].Get(), smallName.Get()); },
+                                                      [&] { CallTos(infos[1].Get(), largeName.Get()); });
+        const auto [smallConnection, largeConnection] =
+            TakingTurns([&] { CallParameter(infos[0].Get(), smallName.Get(), CONFIG_TIMEOUT); },
+                        [&] { CallParameter(infos[1].Get(), largeName.Get(), CONFIG_TIMEOUT); });
+        report.Keep("L/S", std::string("tos ") + where, largeTos / smallTos);
+        report.Keep("L/S", std::string("connection ") + where, largeConnection / smallConnection);
     }
 }
 
@@ -866,10 +931,9 @@ std::vector<std::string> TargetVerdicts(const Report& report, const std::vector<
                 searchHolds = searchHolds && *onL <= 0.001;
                 searchDetail += key + " " + Number(*onL * 1000, "/1000 ");
             }
-            const auto small = report.Value("S", key), large = report.Value("L", key);
-            if (small && large) {
+            if (const auto largeToSmall = report.Value("L/S", key)) {
                 shapeMeasured = true;
-                const double ratio = std::max(*small, *large) / std::min(*small, *large);
+                const double ratio = std::max(*largeToSmall, 1 / *largeToSmall);
                 shapeHolds = shapeHolds && ratio <= 1.5;
                 shapeDetail += key + " " + Number(ratio, "x ");
             }
@@ -949,6 +1013,7 @@ int wmain(int argc, wchar_t** argv) {
         bases[sizes.back()] = argument.substr(equals + 1);
         SizeBenchmark(sizes.back(), bases[sizes.back()], report).Run();
     }
+    if (bases.count("S") && bases.count("L")) CompareDeviceQueries(report, bases["S"], bases["L"]);
     if (bases.count("T6") && bases.count("T36")) CompareParameterCosts(report, bases["T6"], bases["T36"]);
     WriteMarkdown(Narrow(argv[1]), report, sizes);
     for (const std::string& line : TargetVerdicts(report, sizes)) std::printf("%s\n", line.c_str());
