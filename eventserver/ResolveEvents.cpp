@@ -9,6 +9,7 @@
 #include "component/ComBoundary.h"
 #include "component/EventInfoObj.h"
 #include "eventserver/EventParameters.h"
+#include "eventserver/ListenerRecheck.h"
 #include "eventserver/Refusals.h"
 #include "eventserver/MessageIndex.h"
 #include "eventserver/MessageNumber.h"
@@ -30,12 +31,8 @@ std::wstring TextName(LONG language) { return ToWide(MessageTextName(static_cast
 // The text of an array element; empty outside the array's bounds.
 std::wstring_view View(const BSTR* text) { return text ? BstrView(*text) : std::wstring_view(); }
 
-// The question for a debug-output listener is a round trip to the
-// platform's server, several times the cost of resolving an event, so a
-// "none" is believed for this long: a listener that attaches later hears the
-// trace of the calls from at most this long after it attached. A present
-// listener is asked for at every call, so nothing is sent once it has left.
-constexpr ULONGLONG kListenerRecheckMs = 100;
+// A present listener is asked for at every call, so nothing is sent once it
+// has left; a "none" is believed for kListenerRecheckMs.
 std::atomic<ULONGLONG> g_noListenerAt{0};  // tick count of the latest "none"; 0 for none believed
 
 // Whether anyone can receive debug output: a debugger, or a debug-output

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "eventserver/ListenerRecheck.h"
 #include "loading/ComValues.h"
 #include "tests/eventserver/EventTestSupport.h"
 #include "tests/support/LateBinding.h"
@@ -395,8 +396,8 @@ TEST_F(Resolution, TraceTextPerEventWhenSomeoneListens) {
 }
 
 // A call that found nobody listening is believed for a while; a listener
-// that attaches afterwards hears the trace of the calls once that while
-// (100 ms) is over.
+// that attaches afterwards hears the trace of the calls once that while is
+// over.
 TEST_F(Resolution, ListenerAttachingLaterHearsTheTrace) {
     Select(kUserAlarms, {-1});
     const auto resolve = [&] {
@@ -405,7 +406,7 @@ TEST_F(Resolution, ListenerAttachingLaterHearsTheTrace) {
     ASSERT_EQ(resolve(), S_OK);
     DebugOutputListener listener;
     ASSERT_TRUE(listener.Listening());
-    Sleep(150);
+    Sleep(static_cast<DWORD>(kListenerRecheckMs) + 50);
     ASSERT_EQ(resolve(), S_OK);
     EXPECT_EQ(Heard(listener, 1), std::vector<std::string>{"Alarm1/D1/U7SQ Attribute selectiert 4294967295"});
 }
