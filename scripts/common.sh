@@ -27,11 +27,11 @@ wine64() {
 # tried again, and after the last try the install goes on with the lists that
 # did arrive (it fails by itself if a package is not in them).
 update_package_lists() {
-    local attempt
-    for attempt in 1 2 3 4; do
+    local attempt attempts=4
+    for ((attempt = 1; attempt <= attempts; attempt++)); do
         "$@" apt-get update -qq && return 0
         log "updating the package lists failed (attempt $attempt)"
-        [ "$attempt" -eq 4 ] || sleep $((attempt * 15))
+        [ "$attempt" -eq "$attempts" ] || sleep $((attempt * 15))
     done
     return 0
 }

@@ -54,6 +54,9 @@ double MedianOf(std::vector<double> times) {
     return times[times.size() / 2];
 }
 
+// How far apart two costs are whose ratio is given, whichever is larger.
+double Apart(double ratio) { return std::max(ratio, 1 / ratio); }
+
 double Median(const std::function<void()>& call, int maxRuns, double budget = 1.0) {
     std::vector<double> times;
     const auto start = Clock::now();
@@ -672,7 +675,8 @@ private:
     // The first event of a category builds the category's message index,
     // once per load: each sample follows a load of its own, and the median
     // is shown. The small category goes first, so that the check for a
-    // debug-output listener (made at most every 100 ms) falls to it.
+    // debug-output listener (made at most every kListenerRecheckMs) falls
+    // to it.
     void FirstEvents(IUnknown* object, const ProjectEvents& events, int loads) {
         ComPtr<IEventModel> b;
         ComPtr<IEventInfoInit> init;
@@ -860,8 +864,8 @@ void CompareParameterCosts(Report& report, const std::wstring& fewTos, const std
                                                  [&] { CallParameter(infos[1].Get(), name.Get(), id); });
             const double ratio = many / few;
             report.Keep("T36/T6", "parameter " + Narrow(device) + " " + std::to_string(id), ratio);
-            if (std::max(ratio, 1 / ratio) > farthest) {
-                farthest = std::max(ratio, 1 / ratio);
+            if (Apart(ratio) > farthest) {
+                farthest = Apart(ratio);
                 farthestId = id;
             }
         }
@@ -934,7 +938,7 @@ std::vector<std::string> TargetVerdicts(const Report& report, const std::vector<
             }
             if (const auto largeToSmall = report.Value("L/S", key)) {
                 shapeMeasured = true;
-                const double ratio = std::max(*largeToSmall, 1 / *largeToSmall);
+                const double ratio = Apart(*largeToSmall);
                 shapeHolds = shapeHolds && ratio <= 1.5;
                 shapeDetail += key + " " + Number(ratio, "x ");
             }
@@ -965,7 +969,7 @@ std::vector<std::string> TargetVerdicts(const Report& report, const std::vector<
             const auto measured = report.Value("T36/T6", std::string("parameter ") + device + " " + std::to_string(id));
             if (!measured) continue;
             parametersMeasured = true;
-            const double ratio = std::max(*measured, 1 / *measured);
+            const double ratio = Apart(*measured);
             parametersHold = parametersHold && ratio <= 1.5;
             if (ratio > worst) {
                 worst = ratio;
